@@ -1,0 +1,172 @@
+// Whole soil problems: humics, clay and solids solved together, then the dissolved fulvic
+// acid, the phase distribution and Kd values.
+#include "engine/enginetest.h"
+
+namespace kelva::test {
+namespace {
+
+// A soil suspension with ten components.
+void soilInputs(ProgramState& st, bool fixedPH, double pH) {
+    const std::pair<int, double> totals[] = {{2, 2e-3},  {3, 5e-4},  {4, 1e-3}, {6, 2e-3},  {12, 1e-6},
+                                             {13, 1e-6}, {14, 1e-8}, {52, 4e-3}, {54, 1e-3}, {55, 1e-3}};
+    for (auto [i, t] : totals) st.Tot[i] = t;
+    st.Tha[1] = 0.5f;
+    st.Tha[2] = 0.2f;
+    st.Tclay = 5.0f;
+    st.Csolid = 100.0f;
+    st.PhFixed = fixedPH ? "Yes" : "No";
+    st.pH = pH;
+    st.Itermax = 20000;
+}
+
+void expectConservedAndSettled(const ProgramState& st) {
+    EXPECT_EQ(st.iterr(1), 0);
+    for (int i = 2; i <= kMaxComponent; ++i) {
+        if (i == 51 || st.Tot[i] == 0.0) continue;
+        if ((i == 5 && st.AlPpt == "Yes") || (i == 11 && st.FePpt == "Yes")) continue;
+        EXPECT_LE(balance(st, i), st.Tol) << "component " << i;
+    }
+    for (int k = 1; k <= 2; ++k)
+        if (st.Tha[k] > 0.0f) EXPECT_LE(st.Zres[k], st.Tol) << "humic " << k;
+}
+
+void expectFractionsSumToOne(ProgramState& st) {
+    for (int i = 2; i <= kMaxComponent; ++i) {
+        if (i == 51 || st.Tot[i] == 0.0) continue;
+        fracdist(st, i);
+        const double sum = static_cast<double>(st.FrS) + st.FrDHA + st.FrDFA + st.FrHA + st.FrFA + st.FrClay;
+        EXPECT_NEAR(sum, 1.0, 1e-5) << "component " << i;
+        EXPECT_GE(st.FrS, 0.0f);
+    }
+}
+
+TEST(Soil, FixedPHSoilProblemBalancesEveryPhase) {
+    auto st = defaultDbState();
+    soilInputs(*st, true, 5.5);
+    solver(*st);
+    expectConservedAndSettled(*st);
+    EXPECT_LT(st->Zed[1], 0.0);
+    EXPECT_LT(st->Zed[2], 0.0);
+    EXPECT_GT(st->Fclay, 0.0);
+    EXPECT_GT(st->Fddl[1], 0.0);
+    expectFractionsSumToOne(*st);
+    // Cu binds mostly to the organic matter
+    fracdist(*st, 12);
+    EXPECT_GT(st->FrHA + st->FrFA, 0.5f);
+}
+
+TEST(Soil, CalculatedPHSoilProblemBalancesCharge) {
+    auto st = defaultDbState();
+    soilInputs(*st, false, 7.0);
+    solver(*st);
+    expectConservedAndSettled(*st);
+    EXPECT_LE(std::pow(st->Chgratio - 1.0, 2), st->Tol);
+    expectFractionsSumToOne(*st);
+}
+
+TEST(Soil, WaterModeProblemWithHumicAndFulvicAcid) {
+    auto st = defaultDbState();
+    st->Tot[12] = 1e-6;
+    st->Tot[6] = 1e-3;
+    st->Tot[52] = 2e-3;
+    st->Tot[2] = 1e-3;
+    st->Tha[1] = 0.01f;
+    st->Tha[2] = 0.01f;
+    st->PhFixed = "Yes";
+    st->pH = 6.0;
+    solver(*st);
+    expectConservedAndSettled(*st);
+    expectFractionsSumToOne(*st);
+
+    st->PhFixed = "No";
+    st->Tot[55] = 1e-3;
+    solver(*st);
+    expectConservedAndSettled(*st);
+}
+
+TEST(Soil, CopperBindingAndHumicChargeRiseWithPH) {
+    double lastBound = -1.0, lastCharge = 0.0;
+    for (double pH = 4.0; pH <= 8.0; pH += 1.0) {
+        auto st = defaultDbState();
+        st->Tot[12] = 1e-6;
+        st->Tot[6] = 1e-4;
+        st->Tot[2] = 1e-2;
+        st->Tot[52] = 1e-2;
+        st->Tha[1] = 0.05f;
+        st->PhFixed = "Yes";
+        st->pH = pH;
+        solver(*st);
+        expectConservedAndSettled(*st);
+        fracdist(*st, 12);
+        const double bound = st->FrHA + st->FrDHA;
+        EXPECT_GT(bound, lastBound) << "pH " << pH;
+        EXPECT_LT(st->Zed[1], lastCharge) << "pH " << pH;
+        lastBound = bound;
+        lastCharge = st->Zed[1];
+    }
+    EXPECT_GT(lastBound, 0.9); // at pH 8 nearly all Cu is held by the humic acid
+}
+
+TEST(Fadesorb, FractionsAndTheirLimits) {
+    auto st = defaultDbState();
+    st->Tha[2] = 0.2f;
+    st->Csolid = 100.0f;
+    st->Zed[2] = -0.004;
+    st->Gamma = 0.0; // ten equal fractions
+    st->K0 = 0.0;    // no sorption: all FA dissolved
+    fadesorb(*st);
+    for (int n = 1; n <= 10; ++n) EXPECT_DOUBLE_EQ(st->Fafrac[n], 0.2f / 10.0);
+    EXPECT_FLOAT_EQ(st->FaaqRes, 0.2f);
+
+    st->K0 = 0.05;
+    st->Gamma = 1.0;
+    fadesorb(*st);
+    EXPECT_GT(st->FaaqRes, 0.0f);
+    EXPECT_LT(st->FaaqRes, 0.2f);
+    // the fractions with more groups than the charge holds are the ones the solids keep
+    EXPECT_LT(st->Fafrac[10] / 10.0, st->Fafrac[1]);
+    const float lowCharge = st->FaaqRes;
+    st->Zed[2] = -0.006; // a more charged FA dissolves more
+    fadesorb(*st);
+    EXPECT_GT(st->FaaqRes, lowCharge);
+}
+
+TEST(Kdcalc, AqueousPhaseAndDistributionCoefficients) {
+    auto st = defaultDbState();
+    soilInputs(*st, true, 6.0);
+    st->Tha[2] = 0.0f;
+    solver(*st);
+    fracdist(*st, 12);
+    kdcalc(*st, 12);
+    // without FA the aqueous phase is the bulk solution alone
+    EXPECT_FLOAT_EQ(st->Aqconc, static_cast<float>(st->AqSol / st->Fsol));
+    EXPECT_FLOAT_EQ(st->Kd, static_cast<float>((st->Tot[12] - st->AqSol) / st->Csolid / st->Aqconc));
+    EXPECT_GT(st->Kd, 0.0f);
+
+    auto withFa = defaultDbState();
+    soilInputs(*withFa, true, 6.0);
+    solver(*withFa);
+    fadesorb(*withFa);
+    fracdist(*withFa, 12);
+    kdcalc(*withFa, 12);
+    // dissolved FA carries bound Cu into the water: more in the aqueous phase than the bulk
+    EXPECT_GT(withFa->Aqconc, static_cast<float>(withFa->AqSol / withFa->Fsol));
+    EXPECT_GT(withFa->Kdapp, 0.0f);
+}
+
+TEST(Kdcalc, UndefinedQuotientsGiveZero) {
+    auto st = defaultDbState();
+    st->Csolid = 100.0f;
+    st->Fsol = 1.0;
+    st->Tot[12] = 1e-6; // Tcalc and all concentrations 0
+    fracdist(*st, 12);
+    EXPECT_EQ(st->FrS, 0.0f);
+    EXPECT_EQ(st->FrHA, 0.0f);
+    kdcalc(*st, 12);
+    EXPECT_EQ(st->Aqconc, 0.0f);
+    EXPECT_EQ(st->Kd, 0.0f);
+    EXPECT_EQ(st->Kdapp, 0.0f);
+}
+
+} // namespace
+} // namespace kelva::test
