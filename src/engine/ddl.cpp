@@ -2,6 +2,7 @@
 // layers of HA, FA and clay, and in each layer the ratio R is found at which the counter-ions
 // (bulk concentration x selectivity x R^z) carry exactly the particle's counter-charge.
 #include "engine/engine.h"
+#include "engine/enginemath.h"
 
 #include <array>
 #include <cmath>
@@ -23,9 +24,10 @@ constexpr int kFailHA = 1, kFailFA = 2, kFailClay = 4;
 
 double debyeLength(double ionic) { return kDebye / std::sqrt(ionic); }
 
-// Iterates the ratio r until the layer's charge sum S (single precision) meets D. `charge`
-// gives the weight z of each listed species (0 for those kept out of the layer). Returns false
-// when the layer cannot be balanced (no counter-ions, or the cap is reached).
+
+// Iterates the ratio r until the layer's charge sum S (single precision, computed by `fill`
+// for a given r) meets D. Returns false when the layer cannot be balanced (no counter-ions, or
+// the cap is reached).
 template <class Fill>
 bool balanceRatio(double& r, double d, float tol, Fill fill) {
     for (int pass = 0; pass < kRatioPassCap; ++pass) {
@@ -82,11 +84,12 @@ void ddlhs(ProgramState& st, int k) {
     const double target = sign * d;
     auto fill = [&](double r) {
         float s = 0.0f;
+        PerCharge power([r](int z) { return std::pow(r, z); }); // r^z, once per charge
         for (int j = 1; j <= st.Nsplist; ++j) {
             const int sp = st.Splist[j];
             const int z = st.SpCharge[sp];
             if (sign * z < 0) continue;
-            st.Cddl(k, sp) = std::pow(r, sign * z) * t[sp];
+            st.Cddl(k, sp) = power(sign * z) * t[sp];
             s = static_cast<float>(s + sign * z * st.Cddl(k, sp));
         }
         return s;
@@ -106,10 +109,11 @@ void ddlclay(ProgramState& st) {
     // Every listed species is in the clay layer; anions at a reduced concentration (R^z < 1).
     auto fill = [&](double r) {
         float s = 0.0f;
+        PerCharge power([r](int z) { return std::pow(r, z); }); // r^z, once per charge
         for (int j = 1; j <= st.Nsplist; ++j) {
             const int sp = st.Splist[j];
             const int z = st.SpCharge[sp];
-            st.Cclay[sp] = std::pow(r, z) * t[sp];
+            st.Cclay[sp] = power(z) * t[sp];
             s = static_cast<float>(s + z * st.Cclay[sp]);
         }
         return s;

@@ -15,28 +15,30 @@ namespace {
 
 constexpr double kFlagMarker = 100.0; // "the opposite direction was found last time"
 
-double kmsite(const ProgramState& st, int m, int k, int i, int s) {
-    if (m == 1) return st.KMsite1(k, i, s);
-    if (m == 2) return st.KMsite2(k, i, s);
-    return st.KMsite3(k, i, s);
-}
 
 // Pairs: a bound species replaces two protons, so it carries exp((2 - z) g) / H^2.
 void bidentate(ProgramState& st, int k, double g, double h) {
     auto& sc = st.hum;
+    const auto& c = st.cache;
     std::array<double, kMaxSpecies + 1> a2{};
+    // exp((2 - z) g) depends on the charge only
+    PerCharge factor([g](int z) { return std::exp((2 - z) * g); });
+    const double h2 = std::pow(h, 2);
     for (int j = 1; j <= st.Nhslist; ++j) {
         const int s = st.Hslist[j];
-        a2[s] = st.Act[s] * std::exp((2 - st.SpCharge[s]) * g) / std::pow(h, 2);
+        a2[s] = st.Act[s] * factor(st.SpCharge[s]) / h2;
     }
     const int nosite = st.Nosite < 3 ? st.Nosite : 3;
     for (int p = 1; p <= 12; ++p) {
         const int a = st.Pair(p, 1), b = st.Pair(p, 2);
         const double pa = st.Prot[a], pb = st.Prot[b];
+        // term(s, m) = Hetfrac(m) KM_m(a) KM_m(b) A2(s) Prot(a) Prot(b), the constant part
+        // taken from the table makelist prepared
         for (int j = 1; j <= st.Nhslist; ++j) {
             const int s = st.Hslist[j];
-            for (int m = 1; m <= nosite; ++m)
-                sc.pairTerm(s, m) = st.Hetfrac[m] * kmsite(st, m, k, a, s) * kmsite(st, m, k, b, s) * a2[s] * pa * pb;
+            sc.pairTerm(s, 1) = c.pairK1(k, p, s) * a2[s] * pa * pb;
+            if (nosite >= 2) sc.pairTerm(s, 2) = c.pairK2(k, p, s) * a2[s] * pa * pb;
+            if (nosite >= 3) sc.pairTerm(s, 3) = c.pairK3(k, p, s) * a2[s] * pa * pb;
             sc.pairSum[s] = sc.pairTerm(s, 1) + sc.pairTerm(s, 2) + sc.pairTerm(s, 3);
         }
         double d = 1.0;
@@ -65,9 +67,10 @@ void bidentate(ProgramState& st, int k, double g, double h) {
 void monodentate(ProgramState& st, int k, double g, double h) {
     auto& sc = st.hum;
     std::array<double, kMaxSpecies + 1> a1{};
+    PerCharge factor([g](int z) { return std::exp((1 - z) * g); });
     for (int j = 1; j <= st.Nhslist; ++j) {
         const int s = st.Hslist[j];
-        a1[s] = st.Act[s] * std::exp((1 - st.SpCharge[s]) * g) / h;
+        a1[s] = st.Act[s] * factor(st.SpCharge[s]) / h;
     }
     for (int i = 1; i <= 8; ++i) {
         const double prot = st.Prot[i];

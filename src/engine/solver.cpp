@@ -112,6 +112,45 @@ bool converged(const ProgramState& st) {
     return true;
 }
 
+// For every component, the listed species that hold it with their coefficients, in list order
+// and slot order: the order in which its calculated total is summed.
+void buildTermLists(ProgramState& st) {
+    auto& c = st.cache;
+    int n = 0;
+    for (int i = 1; i <= kMaxComponent; ++i) {
+        c.termStart[i] = n;
+        if (i == 1 || i == 51) continue;
+        for (int j = 1; j <= st.Nsplist; ++j) {
+            const int s = st.Splist[j];
+            const int slots[3][2] = {{st.SpComp1[s], st.SpSto1[s]}, {st.SpComp2[s], st.SpSto2[s]}, {st.SpComp3[s], st.SpSto3[s]}};
+            for (const auto& slot : slots) {
+                if (slot[0] != i) continue;
+                c.termSpecies[static_cast<std::size_t>(n)] = static_cast<i16>(s);
+                c.termSto[static_cast<std::size_t>(n)] = static_cast<i16>(slot[1]);
+                ++n;
+            }
+        }
+    }
+    c.termStart[kMaxComponent + 1] = n;
+}
+
+// The constant factor Hetfrac(m) KM(a) KM(b) of every pair term, the leading part of the
+// product that humbind evaluates left to right.
+void buildPairConstants(ProgramState& st) {
+    auto& c = st.cache;
+    const int nosite = st.Nosite < 3 ? st.Nosite : 3;
+    for (int k = 1; k <= 2; ++k)
+        for (int p = 1; p <= 12; ++p) {
+            const int a = st.Pair(p, 1), b = st.Pair(p, 2);
+            for (int j = 1; j <= st.Nhslist; ++j) {
+                const int s = st.Hslist[j];
+                c.pairK1(k, p, s) = st.Hetfrac[1] * st.KMsite1(k, a, s) * st.KMsite1(k, b, s);
+                if (nosite >= 2) c.pairK2(k, p, s) = st.Hetfrac[2] * st.KMsite2(k, a, s) * st.KMsite2(k, b, s);
+                if (nosite >= 3) c.pairK3(k, p, s) = st.Hetfrac[3] * st.KMsite3(k, a, s) * st.KMsite3(k, b, s);
+            }
+        }
+}
+
 } // namespace
 
 void makelist(ProgramState& st) {
@@ -142,10 +181,19 @@ void makelist(ProgramState& st) {
     }
     st.Nsplist = static_cast<i16>(j);
     st.Nhslist = static_cast<i16>(h);
+    buildTermLists(st);
+    buildPairConstants(st);
 }
 
 void totcalc(ProgramState& st) {
     speciate(st);
+    auto& c = st.cache;
+    // Each listed species over all phases, mol per l of suspension.
+    for (int j = 1; j <= st.Nsplist; ++j) {
+        const int s = st.Splist[j];
+        c.phase[s] = st.Fsol * st.Conc[s] + st.Bound(1, s) + st.Bound(2, s) + st.Fddl[1] * st.Cddl(1, s) +
+                     st.Fddl[2] * st.Cddl(2, s) + st.Fclay * st.Cclay[s];
+    }
     for (int i = 1; i <= kMaxComponent; ++i) {
         if (st.Act[i] == 0.0) {
             st.Tcalc[i] = 0.0;
@@ -153,14 +201,9 @@ void totcalc(ProgramState& st) {
         }
         if (i == 1 || i == 51) continue;
         double t = 0.0;
-        for (int j = 1; j <= st.Nsplist; ++j) {
-            const int s = st.Splist[j];
-            const int slots[3][2] = {{st.SpComp1[s], st.SpSto1[s]}, {st.SpComp2[s], st.SpSto2[s]}, {st.SpComp3[s], st.SpSto3[s]}};
-            for (const auto& slot : slots) {
-                if (slot[0] != i) continue;
-                t = t + slot[1] * (st.Fsol * st.Conc[s] + st.Bound(1, s) + st.Bound(2, s) + st.Fddl[1] * st.Cddl(1, s) +
-                                   st.Fddl[2] * st.Cddl(2, s) + st.Fclay * st.Cclay[s]);
-            }
+        for (int n = c.termStart[i]; n < c.termStart[i + 1]; ++n) {
+            const auto e = static_cast<std::size_t>(n);
+            t = t + c.termSto[e] * c.phase[c.termSpecies[e]];
         }
         st.Tcalc[i] = t;
     }
@@ -191,7 +234,8 @@ void iterate(ProgramState& st) {
         double ionic = 0.0;
         for (int j = 1; j <= st.Nsplist; ++j) {
             const int s = st.Splist[j];
-            if (st.Conc[s] > 0.0) ionic = ionic + 0.5 * std::pow(st.SpCharge[s], 2) * st.Conc[s];
+            const double z = st.SpCharge[s];
+            if (st.Conc[s] > 0.0) ionic = ionic + 0.5 * (z * z) * st.Conc[s];
         }
         st.Ionic = std::min(ionic, kIonicCap);
 

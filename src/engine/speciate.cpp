@@ -37,14 +37,28 @@ bool complexFormable(const ProgramState& st, int s) {
     return true;
 }
 
-// Mass action. A slot with coefficient 0 adds nothing (so an unused slot never brings in
-// log10 of a zero activity); slot III counts only with a positive coefficient.
+// Mass action, with the logarithms of the component activities taken once per evaluation.
+// A slot with coefficient 0 adds nothing (so an unused slot never brings in log10 of a zero
+// activity); slot III counts only with a positive coefficient.
 void formComplex(ProgramState& st, int s, double tempTerm) {
+    const auto& lg = st.cache.logAct;
     double l = static_cast<double>(st.SpLogK[s]) + kSpeciesEnthalpy * static_cast<double>(st.SpDeltaH[s]) * tempTerm;
-    if (st.SpSto1[s] != 0) l = l + st.SpSto1[s] * Log10(st.Act[st.SpComp1[s]]);
-    if (st.SpSto2[s] != 0) l = l + st.SpSto2[s] * Log10(st.Act[st.SpComp2[s]]);
-    if (st.SpSto3[s] > 0) l = l + st.SpSto3[s] * Log10(st.Act[st.SpComp3[s]]);
+    if (st.SpSto1[s] != 0) l = l + st.SpSto1[s] * lg[st.SpComp1[s]];
+    if (st.SpSto2[s] != 0) l = l + st.SpSto2[s] * lg[st.SpComp2[s]];
+    if (st.SpSto3[s] > 0) l = l + st.SpSto3[s] * lg[st.SpComp3[s]];
     st.Act[s] = std::pow(10.0, l);
+}
+
+// Components of complexes are numbered below 100 (the loader refuses others beyond 500 and
+// warns of 100..500); such a slot reads the activity table directly.
+void componentLogs(ProgramState& st) {
+    auto& lg = st.cache.logAct;
+    lg[0] = Log10(st.Act[0]);
+    for (int j = 1; j <= st.Nsplist; ++j) {
+        const int c = st.Splist[j];
+        if (c >= 100) break; // components come first in the list
+        lg[c] = Log10(st.Act[c]);
+    }
 }
 
 } // namespace
@@ -64,6 +78,7 @@ void speciate(ProgramState& st) {
         st.Act[55] = st.pCO2 / std::pow(10.0, kCO2LogK25 + kCO2Enthalpy * tt) / st.Act[1] / st.Act[1];
 
     // Only listed complexes carry weight; an unlisted one is never read, so it is not formed.
+    componentLogs(st);
     for (int j = 1; j <= st.Nsplist; ++j) {
         const int s = st.Splist[j];
         if (s > 100 && complexFormable(st, s)) formComplex(st, s, tt);

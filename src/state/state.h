@@ -218,6 +218,20 @@ struct ProgramState {
     float FrS = 0, FrDHA = 0, FrDFA = 0, FrHA = 0, FrFA = 0, FrClay = 0;
     float Aqconc = 0, Kd = 0, Kdapp = 0;
 
+    // What the iteration loop would otherwise recompute at every pass: built by makelist from
+    // the species lists and the set-up tables, never resized inside the loop.
+    struct EngineCache {
+        Arr<double, kMaxComponent> logAct{};  // log10 Act of the components, per evaluation
+        // Per component i, the (species, coefficient) pairs of the listed species that hold
+        // it, in list order and slot order: entries termStart[i] .. termStart[i+1]-1.
+        Arr<int, kMaxComponent + 1> termStart{};
+        std::array<std::int16_t, 3 * (kMaxSpecies + 1)> termSpecies{};
+        std::array<std::int16_t, 3 * (kMaxSpecies + 1)> termSto{};
+        // Hetfrac(m) KMsite_m(k, a, s) KMsite_m(k, b, s) of pair p for the binding species.
+        Arr3<double, 2, 12, kMaxSpecies> pairK1{}, pairK2{}, pairK3{};
+        Arr<double, kMaxSpecies> phase{};     // amount of species s over all phases, mol/l
+    } cache;
+
     // Called at every iteration with Iter (the run shows it; the engine knows nothing more).
     std::function<void(int)> onIter;
 
