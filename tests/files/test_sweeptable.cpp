@@ -1,0 +1,210 @@
+#include "files/result_fixture.h"
+#include "files/sweeptable.h"
+#include "support/testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+
+namespace kelva {
+namespace {
+
+using test::blockText;
+using test::freshState;
+using test::smallProblem;
+
+// A run of n problems over pH 4, 5, ... with the given selection; `vary` changes problem k.
+std::string runText(int n, const std::vector<std::pair<std::string, std::string>>& selection,
+                    const std::function<void(ProgramState&, int)>& vary = {}, bool sweepBlock = true) {
+    std::string text;
+    for (int k = 1; k <= n; ++k) {
+        auto st = freshState();
+        smallProblem(*st);
+        st->Sweepmode = sweepBlock ? "Sweep - increment" : "";
+        st->Nsel = static_cast<double>(selection.size());
+        st->Selname = {""};
+        st->Seltype = {""};
+        for (const auto& [name, kind] : selection) {
+            st->Selname.push_back(name);
+            st->Seltype.push_back(kind);
+        }
+        st->Nprob = static_cast<i16>(n);
+        st->Probno = st->Runprob = static_cast<i16>(k);
+        st->pH = 3.0 + k;
+        st->Faaq = 0.013f;
+        st->FaaqRes = 0.013f;
+        st->Conc[2] = 0.125 * k;
+        if (vary) vary(*st, k);
+        text += blockText(*st);
+    }
+    return text;
+}
+
+// The scan input as the result window gets it: the selection from problem 1's block.
+SweepScanInput inputFrom(const std::string& text, std::vector<i16> iterr = {}) {
+    FieldReader r(text, "Tempo.out");
+    ResultBlock b;
+    EXPECT_TRUE(readBlock(r, false, b)) << b.error;
+    SweepScanInput in;
+    in.sel = b.sweep;
+    in.Nswprob = b.nprob;
+    in.Comrat = 0.5f;
+    in.Cactfract = 0.65f;
+    in.Iterr = std::move(iterr);
+    return in;
+}
+
+std::vector<std::string> column(const SweepTable& t, int c) {
+    std::vector<std::string> out;
+    for (int r = 2; r < t.rows; ++r) out.push_back(t.at(r, c));
+    return out;
+}
+
+using Col = std::vector<std::string>;
+
+TEST(SweepTable, PhSweepWithConcentrationAndDoc) {
+    const auto text = runText(5, {{"pH", ""}, {"Na", "Concentration"}, {"DOC", "Concentration"}});
+    const SweepTable t = buildSweepTable(text, inputFrom(text));
+    ASSERT_EQ(t.rows, 7);
+    ASSERT_EQ(t.cols, 4);
+    EXPECT_EQ(t.at(0, 0), "Problem no.");
+    EXPECT_EQ(t.at(0, 1), "pH");
+    EXPECT_EQ(t.at(0, 2), "Na");
+    EXPECT_EQ(t.at(0, 3), "DOC");
+    EXPECT_EQ(t.at(1, 1), "");
+    EXPECT_EQ(t.at(1, 2), "Concentration");
+    EXPECT_EQ(column(t, 0), (Col{" 1", " 2", " 3", " 4", " 5"}));
+    EXPECT_EQ(column(t, 1), (Col{" 4", " 5", " 6", " 7", " 8"}));
+    EXPECT_EQ(column(t, 2), (Col{"1.250E-01", "2.500E-01", "3.750E-01", "5.000E-01", "6.250E-01"}));
+    // 10 mg/l of DOC fixed the dissolved FA at .013 g/l; the table turns it back into DOC.
+    EXPECT_EQ(column(t, 3), (Col{" 10", " 10", " 10", " 10", " 10"}));
+    for (bool e : t.errorRow) EXPECT_FALSE(e);
+}
+
+TEST(SweepTable, NotPresentExactlyWhereTheRowIsMissing) {
+    auto vary = [](ProgramState& st, int k) {
+        st.Conc[101] = (k % 2) ? 0.001 * k : 0.0; // NaCl only in problems 1, 3, 5
+        st.Act[101] = 0.002;
+        if (k == 2) st.Tot[3] = st.Conc[3] = 0; // no chloride at all in problem 2
+        if (k == 5) st.ProgMode = "Water";      // last block: no Kd rows
+    };
+    const auto text = runText(5,
+                              {{"pH", ""},
+                               {"NaCl", "Concentration"},
+                               {"NaCl", "Activity"},
+                               {"NaCl", "Log Activity"},
+                               {"Cl", "Total dissolved"},
+                               {"Na", "Conc. (mg/l)"}},
+                              vary);
+    const SweepTable t = buildSweepTable(text, inputFrom(text));
+    ASSERT_EQ(t.cols, 7);
+    const std::string np = "Not present";
+    EXPECT_EQ(column(t, 2), (Col{"1.000E-03", np, "3.000E-03", np, "5.000E-03"}));
+    EXPECT_EQ(column(t, 3), (Col{"2.000E-03", np, "2.000E-03", np, "2.000E-03"}));
+    // log10 .002 = -2.69897: cut down, not towards zero.
+    EXPECT_EQ(column(t, 4), (Col{"-2.699", np, "-2.699", np, "-2.699"}));
+    // Chloride in solution: free Cl plus the NaCl of the block.
+    EXPECT_EQ(column(t, 5), (Col{"5.010E-01", np, "5.030E-01", "5.000E-01", np}));
+    EXPECT_EQ(column(t, 6), (Col{"", "", "", "", ""})); // a kind the table does not know
+    EXPECT_EQ(t.at(1, 6), "Conc. (mg/l)");
+}
+
+TEST(SweepTable, ErrorRowsAreMarkedAndStillFilled) {
+    auto vary = [](ProgramState& st, int k) {
+        if (k == 3) st.setIterr(3, 1);
+    };
+    const auto text = runText(4, {{"pH", ""}, {"Na", "Concentration"}}, vary);
+    const SweepTable t = buildSweepTable(text, inputFrom(text, {0, 0, 0, 1, 0}));
+    EXPECT_EQ(column(t, 0), (Col{" 1", " 2", "!!ERROR!!", " 4"}));
+    EXPECT_EQ(t.errorRow, (std::vector<bool>{false, false, false, false, true, false}));
+    EXPECT_EQ(column(t, 1), (Col{" 4", " 5", " 6", " 7"}));
+    EXPECT_EQ(column(t, 2), (Col{"1.250E-01", "2.500E-01", "3.750E-01", "5.000E-01"}));
+}
+
+TEST(SweepTable, NoSweepBlockGivesProblemNumbersOnly) {
+    const auto text = runText(3, {{"pH", ""}}, {}, false);
+    const SweepScanInput in = inputFrom(text);
+    EXPECT_FALSE(in.sel.present);
+    const SweepTable t = buildSweepTable(text, in);
+    ASSERT_EQ(t.rows, 5);
+    ASSERT_EQ(t.cols, 2);
+    EXPECT_EQ(t.at(0, 0), "Problem no.");
+    EXPECT_EQ(t.at(0, 1), "");
+    EXPECT_EQ(column(t, 0), (Col{" 1", " 2", " 3"}));
+    EXPECT_EQ(column(t, 1), (Col{"", "", ""}));
+}
+
+TEST(SweepTable, MantissaRoundingUpMovesTheExponent) {
+    auto vary = [](ProgramState& st, int k) { st.Conc[2] = k == 1 ? 9.9996 : -0.000123; };
+    const auto text = runText(2, {{"pH", ""}, {"Na", "Concentration"}}, vary);
+    const SweepTable t = buildSweepTable(text, inputFrom(text));
+    EXPECT_EQ(column(t, 2), (Col{"1.000E+01", "-1.230E-04"}));
+}
+
+TEST(SweepTable, CutShortFileLeavesTheRestEmpty) {
+    const auto text = runText(3, {{"pH", ""}, {"Na", "Concentration"}, {"Cl", "Total dissolved"}});
+    const SweepScanInput in = inputFrom(text);
+    const std::size_t third = text.find("\"RESULTS Prob. no. \",3");
+    ASSERT_NE(third, std::string::npos);
+    const SweepTable t = buildSweepTable(text.substr(0, third + 200), in);
+    EXPECT_EQ(column(t, 1), (Col{" 4", " 5", " 6"}));
+    EXPECT_EQ(column(t, 2), (Col{"1.250E-01", "2.500E-01", ""}));
+    EXPECT_EQ(column(t, 3), (Col{"5.000E-01", "5.000E-01", ""}));
+    for (std::size_t n = 0; n < text.size(); n += 7) {
+        const SweepTable cut = buildSweepTable(text.substr(0, n), in);
+        EXPECT_EQ(cut.rows, 5);
+    }
+}
+
+TEST(SweepTable, MoreProblemsClaimedThanBlocks) {
+    const auto text = runText(2, {{"pH", ""}, {"DOC", ""}});
+    SweepScanInput in = inputFrom(text);
+    in.Nswprob = 4;
+    const SweepTable t = buildSweepTable(text, in);
+    EXPECT_EQ(column(t, 1), (Col{" 4", " 5", "", ""}));
+    EXPECT_EQ(column(t, 2), (Col{" 10", " 10", "", ""}));
+}
+
+TEST(SweepTable, FromFile) {
+    test::TempDir dir;
+    const auto text = runText(2, {{"pH", ""}});
+    std::string err;
+    ASSERT_TRUE(writeFileAtomic(dir.file("Tempo.out"), text, err)) << err;
+    SweepTable t;
+    ASSERT_TRUE(buildSweepTableFromFile(dir.file("Tempo.out"), inputFrom(text), t, err)) << err;
+    EXPECT_EQ(column(t, 1), (Col{" 4", " 5"}));
+    EXPECT_FALSE(buildSweepTableFromFile(dir.file("none.out"), inputFrom(text), t, err));
+    EXPECT_FALSE(err.empty());
+}
+
+TEST(SweepTable, DocIsCutNotRounded) {
+    // 4.56789 mg/l of DOC, held as dissolved FA in g/l with the default factors.
+    EXPECT_EQ(docText(4.56789e-3 * 0.65 / 0.5, 0.5f, 0.65f), " 4.567");
+    EXPECT_EQ(docText(4.5678999e-3, 1.0f, 1.0f), " 4.567");
+    EXPECT_EQ(docText(-4.5671e-3, 1.0f, 1.0f), "-4.568");
+    EXPECT_EQ(docText(0.0, 1.0f, 1.0f), " 0");
+    EXPECT_EQ(docText(0.013, 0.5f, 0.0f), "");
+    EXPECT_EQ(docText(0.0, 0.5f, 0.0f), "");
+}
+
+TEST(SweepTable, DamagedFileKeepsTheTableShape) {
+    const auto text = runText(4, {{"pH", ""}, {"Na", "Activity"}, {"Cl", "Total dissolved"}, {"DOC", ""}});
+    const SweepScanInput in = inputFrom(text);
+    std::mt19937 rng(777);
+    const std::string junk = "\",\r\nRTC";
+    for (int trial = 0; trial < 200; ++trial) {
+        std::string damaged = text;
+        for (int d = 0; d < 4; ++d) {
+            auto at = std::uniform_int_distribution<std::size_t>(0, damaged.size() - 1)(rng);
+            damaged[at] = junk[std::uniform_int_distribution<std::size_t>(0, junk.size() - 1)(rng)];
+        }
+        const SweepTable t = buildSweepTable(damaged, in);
+        ASSERT_EQ(t.rows, 6);
+        ASSERT_EQ(t.cols, 5);
+        EXPECT_EQ(column(t, 0), (Col{" 1", " 2", " 3", " 4"}));
+    }
+}
+
+} // namespace
+} // namespace kelva
