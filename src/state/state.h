@@ -80,7 +80,6 @@ struct SweepForm {
     bool cmdNext10Visible = false;
     std::string txtStartpH;
     std::string txtIncpH;
-    Arr<std::string, 20> lblResult; // result labels filled from Selname/Seltype
     Arr<std::string, 8> lblConame;  // names of the sweep output selection (1 is "pH")
     Arr<std::string, 8> lblCotype;  // their units or kinds
 };
