@@ -50,7 +50,6 @@ void checkAmounts(const ProgramState& st, std::vector<std::string>& out) {
             out.push_back(std::string("The database gives no molecular weight for ") + humic[k] + ".");
     }
     if (st.Tclay < 0.0f) out.push_back("The amount of clay must not be negative.");
-    if (st.Csolid < 0.0f) out.push_back("The amount of total solids must not be negative.");
     if ((st.Tha[1] > 0.0f || st.Tha[2] > 0.0f || st.Tclay > 0.0f) && !(st.Dlf > 0.0f))
         out.push_back("The database's double layer overlap factor must be above 0.");
     if (st.PhFixed == "Yes" && !std::isfinite(st.pH)) out.push_back("The fixed pH is not a number.");

@@ -250,6 +250,9 @@ void iterate(ProgramState& st) {
 void solver(ProgramState& st) {
     // The flag describes this solve only, not an earlier run of the same problem number.
     st.setIterr(st.currentProblem(), 0);
+    // The saturation indices are computed only when the metal is present; without it they
+    // must read 0, not the value of an earlier problem.
+    st.SiAl = st.SiFe = 0.0;
     setStartValues(st);
     makelist(st);
     st.Iter = 0;

@@ -1,0 +1,278 @@
+// The run: from the problem list to one result block per problem.
+#include "run/runcontrol.h"
+
+#include "engine/engine.h"
+#include "files/numtext.h"
+#include "files/problemfile.h"
+#include "files/resultfile.h"
+#include "run/readinput.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace kelva {
+
+namespace {
+
+constexpr double kKJPerKcal = 4.184;
+
+bool isSweep(const std::string& mode) { return mode == "Sweep - increment" || mode == "Sweep - no increment"; }
+
+// Reads problem k of the list into `st` (or, for the later problems of an incremental
+// sweep, raises the pH), and checks it. False with the reason in `why`.
+bool prepareProblem(ProgramState& st, FieldReader& in, const ListRunOptions& opt, int k, std::string& why) {
+    st.Probno = static_cast<i16>(k);
+    st.Runprob = static_cast<i16>(k);
+    if (k > 1 && st.Sweepmode == "Sweep - increment") {
+        st.pH = st.pH + static_cast<double>(st.pHincr);
+    } else {
+        if (!(st.Sweepmode == "Sweep - no increment" && k > 1)) setprob(st);
+        if (!Fileopener(st, in)) {
+            why = "Problem " + std::to_string(k) + " could not be read: " +
+                  (in.error() ? in.error()->describe() : std::string("the list ends early"));
+            return false;
+        }
+    }
+    if (opt.afterRead) opt.afterRead(st);
+    auto refused = checkprob(st);
+    if (st.ProgMode == "Soil" && !(st.Csolid > 0.0f)) refused.insert(refused.begin(), kNoSolidsMessage);
+    if (!refused.empty()) {
+        why = "Problem " + std::to_string(k) + " cannot be solved:";
+        for (const auto& r : refused) why += "\n" + r;
+        return false;
+    }
+    return true;
+}
+
+// Solves the problem in `st` and returns its result block.
+std::string solveProblem(ProgramState& st) {
+    solver(st);
+    if (st.ProgMode == "Soil" && st.Faaq == static_cast<float>(kNoValue)) fadesorb(st);
+    if (st.Faaq < static_cast<float>(kNoValue)) st.FaaqRes = st.Faaq;
+    // Without desorption nothing is computed: report no dissolved FA rather than the value
+    // another problem left.
+    if (st.ProgMode != "Soil" && st.Faaq == static_cast<float>(kNoValue)) st.FaaqRes = 0.0f;
+    FieldWriter out;
+    writeres(st, out);
+    return out.take();
+}
+
+void recordOutcome(const ProgramState& st, int k, RunReport& report) {
+    if (st.iterr(k) == 1) {
+        report.limitProblems.push_back(k);
+        report.failing[static_cast<std::size_t>(k)] = failingTests(st);
+    }
+}
+
+void runSequential(ProgramState& st, FieldReader& in, const ListRunOptions& opt, const RunProgress& progress,
+                   std::string& resultText, RunReport& report) {
+    for (int k = 1; k <= opt.nprob; ++k) {
+        if (progress.onProblem) progress.onProblem(k, opt.nprob);
+        std::string why;
+        if (!prepareProblem(st, in, opt, k, why)) {
+            report.message = why;
+            return;
+        }
+        resultText += solveProblem(st);
+        recordOutcome(st, k, report);
+        report.solved = k;
+    }
+    report.ok = true;
+}
+
+// Independent problems on several threads. Every worker reads the whole list in order, so
+// each problem starts from exactly the inputs a sequential run would give it, and solves
+// every jobs-th problem; the blocks are joined in problem order.
+void runParallel(ProgramState& st, FieldReader& in, const ListRunOptions& opt, const RunProgress& progress,
+                 std::string& resultText, RunReport& report) {
+    const int jobs = std::min(opt.jobs, opt.nprob);
+    std::vector<std::string> blocks(static_cast<std::size_t>(opt.nprob) + 1);
+    std::vector<std::string> errors(static_cast<std::size_t>(opt.nprob) + 1);
+    std::vector<std::unique_ptr<ProgramState>> states;
+    for (int w = 0; w < jobs; ++w) states.push_back(std::make_unique<ProgramState>(st));
+    std::mutex lock;
+    std::atomic<int> done{0};
+
+    auto work = [&](int w) {
+        ProgramState& ws = *states[static_cast<std::size_t>(w)];
+        ws.onIter = nullptr;
+        FieldReader reader = in;
+        for (int k = 1; k <= opt.nprob; ++k) {
+            std::string why;
+            if (!prepareProblem(ws, reader, opt, k, why)) {
+                errors[static_cast<std::size_t>(k)] = why;
+                return;
+            }
+            if ((k - 1) % jobs != w) continue;
+            blocks[static_cast<std::size_t>(k)] = solveProblem(ws);
+            std::lock_guard<std::mutex> g(lock);
+            recordOutcome(ws, k, report);
+            const int n = ++done;
+            if (progress.onProblem) progress.onProblem(n, opt.nprob);
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int w = 1; w < jobs; ++w) threads.emplace_back(work, w);
+    work(0);
+    for (auto& t : threads) t.join();
+
+    std::sort(report.limitProblems.begin(), report.limitProblems.end());
+    for (int k = 1; k <= opt.nprob; ++k) {
+        if (!errors[static_cast<std::size_t>(k)].empty()) {
+            report.message = errors[static_cast<std::size_t>(k)];
+            return;
+        }
+        resultText += blocks[static_cast<std::size_t>(k)];
+        report.solved = k;
+    }
+    // The state is left as a sequential run leaves it: with the last problem solved.
+    st = *states[static_cast<std::size_t>((opt.nprob - 1) % jobs)];
+    report.ok = true;
+}
+
+// The refusals of the run button, in their order.
+bool refuse(ProgramState& st, RunReport& report) {
+    report.title = kRunErrorTitle;
+    if (!st.main.txtDbVisible)
+        report.message = kNoDatabaseMessage;
+    else if (st.Nmast == 0)
+        report.message = kNoComponentsMessage;
+    else if (st.ProgMode == "Soil" && text::leadingNumber(st.main.txtSolids) <= 0.0)
+        report.message = kNoSolidsMessage;
+    else
+        return false;
+    return true;
+}
+
+// Components the run cannot hand to the engine (a name the database does not know, a negative
+// concentration): refused before anything is written.
+bool refuseComponents(ProgramState& st, RunReport& report) {
+    ProgramState probe = st; // Readinput reads the window; the probe keeps the state untouched
+    Readinput(probe);
+    const auto problems = componentProblems(probe);
+    if (problems.empty()) return false;
+    report.title = kRunErrorTitle;
+    report.message.clear();
+    for (const auto& p : problems) report.message += (report.message.empty() ? "" : "\n") + p;
+    return true;
+}
+
+// The engine takes deltaH in kcal/mol. When the editor shows kJ/mol the tables are converted
+// for the run and put back afterwards, so that a second run never divides again.
+class DeltaHInKcal {
+public:
+    explicit DeltaHInKcal(ProgramState& st) : st_(st) {
+        if (!st.optKJ) return;
+        saved_ = st.SpDeltaH;
+        active_ = true;
+        for (int i = 1; i <= st.Ndatalines; ++i) {
+            const int n = st.SpNo[i];
+            if (n >= 1 && n <= kMaxSpecies && st.SpDeltaH[n].set) st.SpDeltaH[n] = st.SpDeltaH[n].v / kKJPerKcal;
+        }
+    }
+    ~DeltaHInKcal() {
+        if (active_) st_.SpDeltaH = saved_;
+    }
+    DeltaHInKcal(const DeltaHInKcal&) = delete;
+    DeltaHInKcal& operator=(const DeltaHInKcal&) = delete;
+
+private:
+    ProgramState& st_;
+    Arr<Num, kMaxSpecies> saved_{};
+    bool active_ = false;
+};
+
+bool writeRunInput(ProgramState& st, std::string& err) {
+    std::error_code ec;
+    const auto dir = workPath(st, kRunInput).parent_path();
+    std::filesystem::create_directories(dir, ec);
+    if (ec) {
+        err = "cannot create the working directory " + dir.string() + ": " + ec.message();
+        return false;
+    }
+    st.Savefile = kRunInput;
+    if (st.Sweepmode == "Sweep - no increment" || st.Sweepmode == "Only multi") return Multisave(st, err);
+    FieldWriter out;
+    Filesaver(st, out);
+    return writeFileAtomic(workPath(st, kRunInput).string(), out.str(), err);
+}
+
+} // namespace
+
+void runList(ProgramState& st, FieldReader& in, const ListRunOptions& opt, const RunProgress& progress,
+             std::string& resultText, RunReport& report) {
+    report.ran = true;
+    report.nprob = opt.nprob;
+    st.Nprob = static_cast<i16>(opt.nprob); // every block states the number of problems
+    report.failing.assign(static_cast<std::size_t>(opt.nprob) + 1, {});
+    st.Iterr.assign(static_cast<std::size_t>(opt.nprob) + 1, 0);
+    auto savedHook = st.onIter;
+    st.onIter = progress.onIter;
+    if (opt.jobs > 1 && st.Sweepmode == "Only multi" && opt.nprob > 1)
+        runParallel(st, in, opt, progress, resultText, report);
+    else
+        runSequential(st, in, opt, progress, resultText, report);
+    st.onIter = savedHook;
+}
+
+RunReport cmdRun(ProgramState& st, const RunProgress& progress) {
+    RunReport report;
+    st.Runprob = 0;
+    st.Nsweep = static_cast<i16>(boundedInt(st.Multino, 0, 32767));
+    if (refuse(st, report) || refuseComponents(st, report)) return report;
+
+    DeltaHInKcal kcal(st);
+    if (isSweep(st.Sweepmode)) st.Nprob = st.Nsweep;
+    std::string err;
+    if (!writeRunInput(st, err)) {
+        report.title = kRunErrorTitle;
+        report.message = "The run input could not be written: " + err;
+        return report;
+    }
+    auto in = FieldReader::open(workPath(st, kRunInput).string());
+    if (!in) {
+        report.title = kRunErrorTitle;
+        report.message = "The run input " + workPath(st, kRunInput).string() + " could not be read.";
+        return report;
+    }
+    ListRunOptions opt;
+    opt.nprob = std::max<int>(st.Nprob, 1);
+    std::string results;
+    runList(st, *in, opt, progress, results, report);
+
+    report.resultFile = workPath(st, kRunResult).string();
+    if (!writeFileAtomic(report.resultFile, results, err)) {
+        report.ok = false;
+        report.title = kRunErrorTitle;
+        report.message = "The result file could not be written: " + err;
+    }
+    return report;
+}
+
+ListHeader readListHeader(FieldReader& in) {
+    ListHeader h;
+    Field f;
+    in.rewind();
+    if (in.next(f) && f.text == "Problem no.") {
+        in.skip(1); // the number; the mode follows
+        in.next(f);
+    }
+    in.skip(1); // the saved path
+    if (in.next(f) && f.text == "Multi / Sweep") {
+        Field mode, count;
+        if (in.next(mode) && in.next(count)) {
+            h.sweepmode = mode.text;
+            const double n = count.number().value_or(0.0);
+            if (mode.text != "No" && !mode.text.empty()) h.nprob = boundedInt(n, 1, 32767);
+        }
+    }
+    in.rewind();
+    return h;
+}
+
+} // namespace kelva

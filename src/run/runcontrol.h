@@ -1,0 +1,74 @@
+// The road of a run without windows: the problem list in, one result block per problem out.
+//
+// cmdRun is the run button: it checks the input, writes the problem or list to the run input
+// "Temp.dat" and solves it into "Tempo.out" in the working directory. runList is the loop it
+// ends in, shared with the batch runner, which reads a problem file directly.
+#pragma once
+
+#include "files/fields.h"
+#include "state/state.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kelva {
+
+// Progress of a run: the problem being solved (1-based, of n) and the iteration count.
+struct RunProgress {
+    std::function<void(int runprob, int nprob)> onProblem;
+    std::function<void(int iter)> onIter;
+};
+
+// What a run reports back. A refused run has `ran` false and a message for a message box
+// with the title "Kelvaspec Error"; a run that stopped on a problem it could not read or
+// solve has `ran` true, `ok` false and the reason in `message`.
+struct RunReport {
+    bool ran = false;
+    bool ok = false;
+    std::string title;
+    std::string message;
+    int nprob = 0;
+    int solved = 0;                             // problems solved and written
+    std::vector<int> limitProblems;             // problems that stopped at the iteration limit
+    std::vector<std::vector<std::string>> failing; // per problem 1..nprob: tests still failing
+    std::string resultFile;                     // path of the result file written
+};
+
+inline constexpr const char* kRunErrorTitle = "Kelvaspec Error";
+inline constexpr const char* kNoDatabaseMessage =
+    "Running Kelvaspec without connecting a database is not a particularly good idea";
+inline constexpr const char* kNoComponentsMessage = "You have to add components before running Kelvaspec";
+inline constexpr const char* kNoSolidsMessage =
+    "In sorption mode, the concentration of total solids must have a value > 0. Either change program mode or "
+    "change solids value!";
+
+// Options of the per-problem loop.
+struct ListRunOptions {
+    int nprob = 1;
+    // Solve the problems of an "Only multi" list on this many threads; the result text is the
+    // same as with one. Sweeps always run in order, since each continues from the previous.
+    int jobs = 1;
+    // Applied to each problem right after it is read (the batch runner's overrides).
+    std::function<void(ProgramState&)> afterRead;
+};
+
+// Reads, solves and writes the problems of a list. `in` stands at the list's first record;
+// `resultText` receives the result blocks in problem order. The loop stops at a record it
+// cannot read or a problem the engine refuses, keeping the blocks written so far.
+void runList(ProgramState& st, FieldReader& in, const ListRunOptions& opt, const RunProgress& progress,
+             std::string& resultText, RunReport& report);
+
+// The run button: checks, the run input, the loop, the result file. Problems that stop at the
+// iteration limit are listed in the report; the result file carries their error line.
+RunReport cmdRun(ProgramState& st, const RunProgress& progress = {});
+
+// The list kind and length stated by the first record of a problem file.
+struct ListHeader {
+    std::string sweepmode;
+    int nprob = 1;
+};
+// The reader is rewound afterwards.
+ListHeader readListHeader(FieldReader& in);
+
+} // namespace kelva
