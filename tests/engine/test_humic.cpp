@@ -144,7 +144,9 @@ TEST(DiffuseLayer, RatioCarriesTheHumicCounterChargeWithCationsOnly) {
         double s = 0.0;
         for (int j = 1; j <= st->Nsplist; ++j) {
             const int sp = st->Splist[j];
-            if (st->SpCharge[sp] < 0) EXPECT_EQ(st->Cddl(k, sp), 0.0) << "anion in a humic layer";
+            if (st->SpCharge[sp] < 0) {
+                EXPECT_EQ(st->Cddl(k, sp), 0.0) << "anion in a humic layer";
+            }
             s += st->SpCharge[sp] * st->Cddl(k, sp);
         }
         EXPECT_NEAR(s / d, 1.0, 2e-4);

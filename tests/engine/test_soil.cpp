@@ -26,8 +26,11 @@ void expectConservedAndSettled(const ProgramState& st) {
         if ((i == 5 && st.AlPpt == "Yes") || (i == 11 && st.FePpt == "Yes")) continue;
         EXPECT_LE(balance(st, i), st.Tol) << "component " << i;
     }
-    for (int k = 1; k <= 2; ++k)
-        if (st.Tha[k] > 0.0f) EXPECT_LE(st.Zres[k], st.Tol) << "humic " << k;
+    for (int k = 1; k <= 2; ++k) {
+        if (st.Tha[k] > 0.0f) {
+            EXPECT_LE(st.Zres[k], st.Tol) << "humic " << k;
+        }
+    }
 }
 
 void expectFractionsSumToOne(ProgramState& st) {

@@ -1,0 +1,183 @@
+#include "cli/batch.h"
+
+#include "cli/export.h"
+#include "files/database.h"
+#include "files/fields.h"
+#include "files/problemfile.h"
+#include "files/resultfile.h"
+#include "run/runcontrol.h"
+#include "state/state.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <memory>
+#include <ostream>
+
+namespace kelva::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+// A database named in a problem file may be a path from another computer (a Windows path
+// such as c:\kelvaspec\soil.DBS): try it as written, beside the problem file, and by its
+// bare name beside it.
+std::string findDatabase(const std::string& named, const fs::path& problemDir) {
+    std::error_code ec;
+    if (!named.empty() && fs::is_regular_file(named, ec)) return named;
+    std::string bare = named;
+    const auto cut = bare.find_last_of("\\/");
+    if (cut != std::string::npos) bare = bare.substr(cut + 1);
+    for (const fs::path& p : {problemDir / named, problemDir / bare})
+        if (!bare.empty() && fs::is_regular_file(p, ec)) return p.string();
+    return named;
+}
+
+std::string defaultOut(const std::string& problems) {
+    fs::path p(problems);
+    p.replace_extension(".OUT");
+    return p.string();
+}
+
+// The database the problem file names (its first record), read on a scratch state.
+std::string databaseOfProblemFile(const ProgramState& base, FieldReader& in) {
+    auto probe = std::make_unique<ProgramState>(base);
+    Fileopener(*probe, in);
+    in.rewind();
+    return probe->Dbfile;
+}
+
+class Progress {
+public:
+    Progress(std::ostream& err, bool show) : err_(err), show_(show) {}
+    RunProgress hooks() {
+        RunProgress p;
+        if (!show_) return p;
+        p.onProblem = [this](int k, int n) {
+            problem_ = k;
+            nprob_ = n;
+            draw(0);
+        };
+        p.onIter = [this](int iter) {
+            if (iter % 250 == 0) draw(iter);
+        };
+        return p;
+    }
+    void finish() {
+        if (show_) err_ << "\r\033[K" << std::flush;
+    }
+
+private:
+    void draw(int iter) {
+        err_ << "\r\033[KProblem " << problem_ << " of " << nprob_;
+        if (iter > 0) err_ << ", iteration " << iter;
+        err_ << std::flush;
+    }
+    std::ostream& err_;
+    bool show_;
+    int problem_ = 0, nprob_ = 0;
+};
+
+bool loadDatabase(ProgramState& st, const BatchOptions& opt, FieldReader& in, std::ostream& err) {
+    const fs::path problemDir = fs::path(opt.problems).parent_path();
+    const std::string named = opt.db.empty() ? databaseOfProblemFile(st, in) : opt.db;
+    if (named.empty()) {
+        err << "kelvaspec-run: " << opt.problems << " names no database; give one with --db\n";
+        return false;
+    }
+    st.Dbfile = opt.db.empty() ? findDatabase(named, problemDir) : named;
+    const DbReport rep = readdb(st);
+    if (!rep.ok) {
+        err << "kelvaspec-run: cannot load the database: "
+            << (rep.error ? rep.error->describe() : st.Dbfile + ": cannot be opened") << "\n";
+        return false;
+    }
+    if (!opt.quiet)
+        for (const auto& w : rep.warnings) err << "kelvaspec-run: database: " << w << "\n";
+    return true;
+}
+
+void reportLimits(const RunReport& report, int itermax, std::ostream& err) {
+    for (int k : report.limitProblems) {
+        err << "Problem " << k << " stopped at the iteration limit (" << itermax << " iterations)";
+        const auto& failing = report.failing[static_cast<std::size_t>(k)];
+        if (!failing.empty()) {
+            err << "; still failing: ";
+            for (std::size_t i = 0; i < failing.size(); ++i) err << (i ? "; " : "") << failing[i];
+        }
+        err << "\n";
+    }
+}
+
+bool writeTables(const BatchOptions& opt, const std::string& results, std::ostream& err) {
+    if (opt.csv.empty() && opt.json.empty()) return true;
+    const auto blocks = readAllBlocks(results, opt.out.empty() ? defaultOut(opt.problems) : opt.out);
+    std::string why;
+    if (!opt.csv.empty() && !writeFileAtomic(opt.csv, resultsCsv(blocks), why)) {
+        err << "kelvaspec-run: " << why << "\n";
+        return false;
+    }
+    if (!opt.json.empty() && !writeFileAtomic(opt.json, resultsJson(blocks), why)) {
+        err << "kelvaspec-run: " << why << "\n";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int runBatch(const BatchOptions& opt, std::ostream& err) {
+    auto in = FieldReader::open(opt.problems);
+    if (!in) {
+        err << "kelvaspec-run: cannot read the problem file " << opt.problems << "\n";
+        return kExitBadInput;
+    }
+    if (opt.mode && lower(*opt.mode) != "soil" && lower(*opt.mode) != "water") {
+        err << "kelvaspec-run: --mode must be soil or water\n";
+        return kExitBadInput;
+    }
+    auto st = std::make_unique<ProgramState>();
+    if (!loadDatabase(*st, opt, *in, err)) return kExitBadInput;
+
+    const ListHeader header = readListHeader(*in);
+    if (opt.maxIter) st->Itermax = static_cast<i16>(std::clamp(*opt.maxIter, 1, 32766));
+    ListRunOptions run;
+    run.nprob = header.nprob;
+    run.jobs = std::max(opt.jobs, 1);
+    run.afterRead = [&opt](ProgramState& s) {
+        if (opt.mode) s.ProgMode = lower(*opt.mode) == "soil" ? "Soil" : "Water";
+        if (opt.precision) s.Precision = static_cast<float>(*opt.precision);
+    };
+
+    Progress progress(err, opt.progress && !opt.quiet);
+    RunReport report;
+    std::string results;
+    runList(*st, *in, run, progress.hooks(), results, report);
+    progress.finish();
+
+    const std::string out = opt.out.empty() ? defaultOut(opt.problems) : opt.out;
+    std::string why;
+    if (!writeFileAtomic(out, results, why)) {
+        err << "kelvaspec-run: cannot write the result file: " << why << "\n";
+        return kExitBadInput;
+    }
+    if (!report.ok) {
+        err << "kelvaspec-run: " << report.message << "\n";
+        if (report.solved > 0) err << "The results of problems 1 to " << report.solved << " are in " << out << "\n";
+        return kExitBadInput;
+    }
+    if (!writeTables(opt, results, err)) return kExitBadInput;
+    reportLimits(report, st->Itermax, err);
+    if (!opt.quiet)
+        err << "Solved " << report.solved << (report.solved == 1 ? " problem" : " problems") << "; results in " << out
+            << "\n";
+    return report.limitProblems.empty() ? kExitOk : kExitIterLimit;
+}
+
+} // namespace kelva::cli

@@ -1,0 +1,161 @@
+// The batch runner over the example problem files.
+#include "cli/batch.h"
+#include "cli/export.h"
+#include "files/fields.h"
+#include "support/testutil.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sstream>
+
+namespace kelva::test {
+namespace {
+
+using cli::BatchOptions;
+using cli::runBatch;
+
+std::string slurp(const std::string& path) {
+    auto s = readWholeFile(path);
+    return s ? *s : std::string();
+}
+
+BatchOptions example(const std::string& name, const TempDir& dir) {
+    BatchOptions o;
+    o.problems = sourcePath("data/examples/" + name + ".DAT");
+    o.out = dir.file(name + ".OUT");
+    o.quiet = true;
+    return o;
+}
+
+// An "Only multi" list of n problems that differ in pH and copper, for the parallel runs.
+std::string multiList(int n) {
+    std::string all;
+    for (int k = 1; k <= n; ++k) {
+        all += "\"Problem no.\"," + std::to_string(k) + "\r\n\"Soil\",\"\"\r\n\"Multi / Sweep\",\"Only multi\"," +
+               std::to_string(n) + "\r\n";
+        if (k == 1) all += "\"Selected sweep results:\",1,\"pH\"\r\n";
+        all += "\"Database\",\"" + sourcePath("data/default.DBS") +
+               "\"\r\n\"Array size\",500\r\n\"Precision%\",.01\r\n\"TempK\",298.16\r\n\"CSOLID\",50\r\n"
+               "\"THA TFA\",.2,.1\r\n\"TCLAY\",2\r\n\"FAAQ\",999\r\n\"Gamma value\",1\r\n\"pH fixed\",\"Yes\"\r\n"
+               "\"Equilibrium pH\"," +
+               std::to_string(4 + k % 5) + "\r\n\"pCO2\",999\r\n\"No. mast sp.\",4\r\n\"Ca\",\"6\",.001\r\n"
+               "\"Cl\",\"52\",.002\r\n\"Cu\",\"12\"," +
+               std::to_string(k) + "E-06\r\n\"Al\",\"5\",1E-05\r\n\"END\"\r\n";
+    }
+    return all;
+}
+
+TEST(Batch, SoilExampleMatchesTheGoldenResultFileByteForByte) {
+    TempDir dir;
+    std::ostringstream err;
+    ASSERT_EQ(runBatch(example("soil", dir), err), cli::kExitOk) << err.str();
+    const std::string golden = slurp(sourcePath("data/examples/golden/soil.OUT"));
+    ASSERT_FALSE(golden.empty());
+    EXPECT_TRUE(slurp(dir.file("soil.OUT")) == golden) << "the soil example no longer gives the golden results";
+}
+
+TEST(Batch, EveryExampleRuns) {
+    TempDir dir;
+    for (const char* name : {"water", "soil", "sweep", "multi"}) {
+        std::ostringstream err;
+        EXPECT_EQ(runBatch(example(name, dir), err), cli::kExitOk) << name << ": " << err.str();
+        const auto blocks = cli::readAllBlocks(slurp(dir.file(std::string(name) + ".OUT")), name);
+        ASSERT_FALSE(blocks.empty()) << name;
+        EXPECT_EQ(static_cast<int>(blocks.size()), blocks.front().nprob) << name;
+        for (const auto& b : blocks) EXPECT_TRUE(b.complete) << name << " block " << b.probno << ": " << b.error;
+    }
+}
+
+TEST(Batch, ParallelRunGivesTheSameResultFile) {
+    TempDir dir;
+    ASSERT_TRUE([&] {
+        std::string e;
+        return writeFileAtomic(dir.file("list.DAT"), multiList(7), e);
+    }());
+    BatchOptions o;
+    o.problems = dir.file("list.DAT");
+    o.quiet = true;
+    o.out = dir.file("one.OUT");
+    std::ostringstream err;
+    ASSERT_EQ(runBatch(o, err), cli::kExitOk) << err.str();
+    for (int jobs : {2, 3}) {
+        o.jobs = jobs;
+        o.out = dir.file("many.OUT");
+        ASSERT_EQ(runBatch(o, err), cli::kExitOk) << err.str();
+        EXPECT_TRUE(slurp(dir.file("one.OUT")) == slurp(dir.file("many.OUT"))) << jobs << " jobs";
+    }
+    EXPECT_EQ(cli::readAllBlocks(slurp(dir.file("one.OUT")), "one").size(), 7u);
+}
+
+TEST(Batch, IterationLimitGivesItsOwnStatusAndSaysWhatFailed) {
+    TempDir dir;
+    BatchOptions o = example("soil", dir);
+    o.maxIter = 20;
+    std::ostringstream err;
+    EXPECT_EQ(runBatch(o, err), cli::kExitIterLimit);
+    EXPECT_NE(err.str().find("Problem 1 stopped at the iteration limit (20 iterations)"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("off by"), std::string::npos) << err.str();
+    EXPECT_NE(slurp(o.out).find("ERROR - Exceedance of no. of iterations"), std::string::npos);
+}
+
+TEST(Batch, BadInputIsRefusedWithAClearMessage) {
+    TempDir dir;
+    std::ostringstream err;
+    BatchOptions o = example("soil", dir);
+    o.problems = dir.file("missing.DAT");
+    EXPECT_EQ(runBatch(o, err), cli::kExitBadInput);
+    EXPECT_NE(err.str().find("cannot read the problem file"), std::string::npos);
+
+    o = example("soil", dir);
+    o.db = dir.file("nothing.DBS");
+    err.str("");
+    EXPECT_EQ(runBatch(o, err), cli::kExitBadInput);
+    EXPECT_NE(err.str().find("cannot load the database"), std::string::npos) << err.str();
+
+    o = example("soil", dir);
+    o.mode = "swamp";
+    EXPECT_EQ(runBatch(o, err), cli::kExitBadInput);
+
+    std::string e;
+    ASSERT_TRUE(writeFileAtomic(dir.file("cut.DAT"), multiList(3).substr(0, 900), e));
+    o = example("soil", dir);
+    o.problems = dir.file("cut.DAT");
+    err.str("");
+    EXPECT_EQ(runBatch(o, err), cli::kExitBadInput);
+    EXPECT_NE(err.str().find("could not be read"), std::string::npos) << err.str();
+}
+
+TEST(Batch, WaterModeOverrideAndTables) {
+    TempDir dir;
+    BatchOptions o = example("multi", dir);
+    o.mode = "water";
+    o.csv = dir.file("r.csv");
+    o.json = dir.file("r.json");
+    std::ostringstream err;
+    ASSERT_EQ(runBatch(o, err), cli::kExitOk) << err.str();
+    EXPECT_NE(slurp(o.out).find("\"Program mode \",\"Water\""), std::string::npos);
+    EXPECT_EQ(slurp(o.out).find("\"Aqconc\""), std::string::npos);
+
+    const std::string csv = slurp(o.csv);
+    EXPECT_EQ(csv.rfind("problem,mode,pH,converged,section,number,name,", 0), 0u);
+    EXPECT_NE(csv.find("\r\n3,Water,7,true,component,12,Cu,"), std::string::npos);
+
+    const auto j = nlohmann::json::parse(slurp(o.json));
+    ASSERT_EQ(j["problems"].size(), 3u);
+    EXPECT_EQ(j["problems"][1]["pH"], 6.0);
+    EXPECT_EQ(j["problems"][2]["mode"], "Water");
+    bool haveCu = false;
+    for (const auto& c : j["problems"][0]["components"])
+        if (c["name"] == "Cu") {
+            haveCu = true;
+            double sum = 0;
+            for (const auto& [k, v] : c["fraction"].items()) sum += v.get<double>();
+            EXPECT_NEAR(sum, 1.0, 1e-5);
+            EXPECT_FALSE(c.contains("kd_l_kg")); // no Kd in water mode
+        }
+    EXPECT_TRUE(haveCu);
+}
+
+} // namespace
+} // namespace kelva::test
