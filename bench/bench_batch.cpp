@@ -1,0 +1,86 @@
+// The batch runner end to end: problem file in, result file out.
+#include "cli/batch.h"
+#include "files/fields.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace kelva;
+
+const std::string kSource = KELVA_SOURCE_DIR;
+
+fs::path scratch() {
+    static const fs::path dir = [] {
+        fs::path d = fs::temp_directory_path() / "kelva-bench";
+        fs::create_directories(d);
+        return d;
+    }();
+    return dir;
+}
+
+// An "Only multi" list of 100 inorganic waters with calculated pH that differ in hardness,
+// alkalinity and trace metals.
+std::string inorganicList() {
+    const int n = 100;
+    std::string all;
+    for (int k = 1; k <= n; ++k) {
+        const double f = 0.5 + 0.01 * k;
+        char comps[600];
+        std::snprintf(comps, sizeof comps,
+                      "\"Na\",\"2\",%g\r\n\"K\",\"3\",%g\r\n\"Mg\",\"4\",%g\r\n\"Ca\",\"6\",%g\r\n\"Cu\",\"12\",%g\r\n"
+                      "\"Zn\",\"13\",%g\r\n\"Pb\",\"15\",%g\r\n\"Cl\",\"52\",%g\r\n\"SO4\",\"54\",%g\r\n"
+                      "\"CO3\",\"55\",%g\r\n",
+                      1e-3 * f, 1e-4, 2e-4 * f, 5e-4 * f, 1e-7 * f, 5e-7, 1e-8, 1e-3, 2e-4, 2e-3 * f);
+        all += "\"Problem no.\"," + std::to_string(k) + "\r\n\"Water\",\"\"\r\n\"Multi / Sweep\",\"Only multi\"," +
+               std::to_string(n) + "\r\n";
+        if (k == 1) all += "\"Selected sweep results:\",1,\"pH\"\r\n";
+        all += "\"Database\",\"" + kSource +
+               "/data/default.DBS\"\r\n\"Array size\",500\r\n\"Precision%\",.01\r\n\"TempK\",298.16\r\n"
+               "\"CSOLID\",0\r\n\"THA TFA\",0,0\r\n\"TCLAY\",0\r\n\"FAAQ\",999\r\n\"Gamma value\",1\r\n"
+               "\"pH fixed\",\"No\"\r\n\"Equilibrium pH\",7\r\n\"pCO2\",999\r\n\"No. mast sp.\",10\r\n" +
+               std::string(comps) + "\"END\"\r\n";
+    }
+    return all;
+}
+
+void runFile(benchmark::State& state, const std::string& problems, int nprob) {
+    cli::BatchOptions opt;
+    opt.problems = problems;
+    opt.out = (scratch() / "bench.OUT").string();
+    opt.quiet = true;
+    opt.jobs = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        std::ostringstream err;
+        if (cli::runBatch(opt, err) != cli::kExitOk) state.SkipWithError(err.str().c_str());
+    }
+    state.counters["time_per_problem"] = benchmark::Counter(
+        static_cast<double>(nprob) * static_cast<double>(state.iterations()),
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_Batch100Inorganic(benchmark::State& state) {
+    static const std::string file = [] {
+        const std::string path = (scratch() / "inorganic100.DAT").string();
+        std::string err;
+        writeFileAtomic(path, inorganicList(), err);
+        return path;
+    }();
+    runFile(state, file, 100);
+}
+
+// The example sweep: a soil at pH 4.0, 4.2, ... 7.8. A sweep runs in order whatever --jobs says.
+void BM_Batch20SoilSweep(benchmark::State& state) { runFile(state, kSource + "/data/examples/sweep.DAT", 20); }
+
+BENCHMARK(BM_Batch100Inorganic)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Batch20SoilSweep)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();
