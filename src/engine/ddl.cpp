@@ -43,6 +43,23 @@ bool balanceRatio(double& r, double d, float tol, Fill fill) {
     return false;
 }
 
+// Fills the layer concentrations layer[s] = r^(sign z) T(s) of the listed species the layer
+// holds (every species, or those with sign z >= 0: counter-ions and neutral species) and
+// returns their charge sum, sign z layer[s], accumulated in single precision.
+float fillLayer(const ProgramState& st, double r, const std::array<double, kMaxSpecies + 1>& t, double* layer,
+                int sign, bool allCharges) {
+    float s = 0.0f;
+    PerCharge power([r](int z) { return std::pow(r, z); }); // r^z, once per charge
+    for (int j = 1; j <= st.Nsplist; ++j) {
+        const int sp = st.Splist[j];
+        const int z = st.SpCharge[sp];
+        if (!allCharges && sign * z < 0) continue;
+        layer[sp] = power(sign * z) * t[sp];
+        s = static_cast<float>(s + sign * z * layer[sp]);
+    }
+    return s;
+}
+
 } // namespace
 
 void watersplit(ProgramState& st) {
@@ -82,18 +99,8 @@ void ddlhs(ProgramState& st, int k) {
     // A negative humic holds cations (and neutral species at R^0 = 1); a positive one anions.
     const int sign = (d >= 0.0) ? 1 : -1;
     const double target = sign * d;
-    auto fill = [&](double r) {
-        float s = 0.0f;
-        PerCharge power([r](int z) { return std::pow(r, z); }); // r^z, once per charge
-        for (int j = 1; j <= st.Nsplist; ++j) {
-            const int sp = st.Splist[j];
-            const int z = st.SpCharge[sp];
-            if (sign * z < 0) continue;
-            st.Cddl(k, sp) = power(sign * z) * t[sp];
-            s = static_cast<float>(s + sign * z * st.Cddl(k, sp));
-        }
-        return s;
-    };
+    double* layer = st.Cddl.row(k);
+    auto fill = [&](double r) { return fillLayer(st, r, t, layer, sign, false); };
     if (!balanceRatio(st.Rddl[k], target, st.Tol, fill)) st.RatioFail |= (k == 1 ? kFailHA : kFailFA);
 }
 
@@ -107,17 +114,7 @@ void ddlclay(ProgramState& st) {
     if (st.Fclay == 0.0) return; // no clay surface, no layer
     const double d = st.Eqclay * st.Tclay / st.Fclay;
     // Every listed species is in the clay layer; anions at a reduced concentration (R^z < 1).
-    auto fill = [&](double r) {
-        float s = 0.0f;
-        PerCharge power([r](int z) { return std::pow(r, z); }); // r^z, once per charge
-        for (int j = 1; j <= st.Nsplist; ++j) {
-            const int sp = st.Splist[j];
-            const int z = st.SpCharge[sp];
-            st.Cclay[sp] = power(z) * t[sp];
-            s = static_cast<float>(s + z * st.Cclay[sp]);
-        }
-        return s;
-    };
+    auto fill = [&](double r) { return fillLayer(st, r, t, &st.Cclay[0], 1, true); };
     if (!balanceRatio(st.Rclay, d, st.Tol, fill)) st.RatioFail |= kFailClay;
 }
 
