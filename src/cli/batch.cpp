@@ -174,9 +174,12 @@ int runBatch(const BatchOptions& opt, std::ostream& err) {
     }
     if (!writeTables(opt, results, err)) return kExitBadInput;
     reportLimits(report, st->Itermax, err);
-    if (!opt.quiet)
-        err << "Solved " << report.solved << (report.solved == 1 ? " problem" : " problems") << "; results in " << out
-            << "\n";
+    if (!opt.quiet) {
+        err << "Solved " << report.solved << (report.solved == 1 ? " problem" : " problems");
+        if (!report.limitProblems.empty())
+            err << " (" << report.limitProblems.size() << " stopped at the iteration limit)";
+        err << "; results in " << out << "\n";
+    }
     return report.limitProblems.empty() ? kExitOk : kExitIterLimit;
 }
 

@@ -159,3 +159,25 @@ TEST(Batch, WaterModeOverrideAndTables) {
 
 } // namespace
 } // namespace kelva::test
+
+namespace kelva::test {
+namespace {
+
+TEST(Batch, ProgressLineOnATerminalOnly) {
+    TempDir dir;
+    BatchOptions o = example("multi", dir);
+    o.quiet = false;
+    o.progress = true; // what the runner sets when standard error is a terminal
+    std::ostringstream shown;
+    ASSERT_EQ(runBatch(o, shown), cli::kExitOk);
+    EXPECT_NE(shown.str().find("Problem 2 of 3"), std::string::npos);
+    EXPECT_NE(shown.str().find("Solved 3 problems; results in"), std::string::npos);
+
+    o.progress = false;
+    std::ostringstream piped;
+    ASSERT_EQ(runBatch(o, piped), cli::kExitOk);
+    EXPECT_EQ(piped.str().find("Problem 2 of 3"), std::string::npos);
+}
+
+} // namespace
+} // namespace kelva::test
