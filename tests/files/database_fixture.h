@@ -1,5 +1,5 @@
 // Small database files for the loader tests, built line by line so that each test states only
-// what it changes, and a comparison of every database table of two states.
+// what it changes, a fixture that loads and saves them, and a comparison of every database table.
 #pragma once
 
 #include "files/database.h"
@@ -10,6 +10,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kelva::test {
@@ -18,14 +19,14 @@ inline std::string defaultDbPath() {
     return sourcePath("data/default.DBS");
 }
 
+// Plain stream reads and writes, so that a fault of the file routines cannot hide here.
 inline std::string slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 inline void spit(const std::string& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary);
-    out << content;
+    std::ofstream(path, std::ios::binary) << content;
 }
 
 // A database file: general parameter lines as in the bundled database, then the parts a test
@@ -34,8 +35,8 @@ struct DbFile {
     std::string title = "\"Kelvaspec DATABASE\"";
     std::string desorption = "\"Constants for FA desorption\",1,.05,634";
     std::optional<std::string> hetero = "\"Heterogeneity\",1,100,0,0";
-    std::optional<std::string> count; // the count field; the number of species lines if unset
-    std::vector<std::string> species;
+    std::optional<std::string> count{}; // the count field; the number of species lines if unset
+    std::vector<std::string> species{};
     bool endLine = true;
 
     std::string text() const {
@@ -74,58 +75,63 @@ inline DbReport loadText(ProgramState& st, const TempDir& dir, const std::string
     return readdb(st);
 }
 
-inline void expectSameNum(const Num& a, const Num& b, const std::string& what) {
-    EXPECT_EQ(a.set, b.set) << what;
-    EXPECT_EQ(a.v, b.v) << what;
-}
-
 // Every table that the database file holds.
 inline void expectSameTables(const ProgramState& a, const ProgramState& b) {
-    for (int k = 1; k <= 2; ++k) {
-        EXPECT_EQ(a.Ncooh[k], b.Ncooh[k]);
-        EXPECT_EQ(a.Pkha[k], b.Pkha[k]);
-        EXPECT_EQ(a.Pkhb[k], b.Pkhb[k]);
-        EXPECT_EQ(a.Dpkha[k], b.Dpkha[k]);
-        EXPECT_EQ(a.Dpkhb[k], b.Dpkhb[k]);
-        EXPECT_EQ(a.P[k], b.P[k]);
-        EXPECT_EQ(a.Fpr[k], b.Fpr[k]);
-        EXPECT_EQ(a.Radius[k], b.Radius[k]);
-        EXPECT_EQ(a.Molwt[k], b.Molwt[k]);
-    }
-    EXPECT_EQ(a.Eqclay, b.Eqclay);
-    EXPECT_EQ(a.Saclay, b.Saclay);
-    EXPECT_EQ(a.Dlf, b.Dlf);
-    EXPECT_EQ(a.Lksoal25, b.Lksoal25);
-    EXPECT_EQ(a.Dhal, b.Dhal);
-    EXPECT_EQ(a.Lksofe25, b.Lksofe25);
-    EXPECT_EQ(a.Dhfe, b.Dhfe);
-    EXPECT_EQ(a.Kzed, b.Kzed);
-    EXPECT_EQ(a.K0, b.K0);
-    EXPECT_EQ(a.Beta, b.Beta);
+    using S = ProgramState;
+    const auto num = [](const Num& x) { return std::pair(x.set, x.v); };
+    for (auto m :
+         {&S::Ncooh, &S::Pkha, &S::Pkhb, &S::Dpkha, &S::Dpkhb, &S::P, &S::Fpr, &S::Radius, &S::Molwt})
+        for (int k = 1; k <= 2; ++k) EXPECT_EQ((a.*m)[k], (b.*m)[k]);
+    for (auto m : {&S::Eqclay, &S::Saclay, &S::Dlf}) EXPECT_EQ(a.*m, b.*m);
+    for (auto m : {&S::Lksoal25, &S::Dhal, &S::Lksofe25, &S::Dhfe, &S::Kzed, &S::K0, &S::Beta})
+        EXPECT_EQ(a.*m, b.*m);
     EXPECT_EQ(a.Nosite, b.Nosite);
-    expectSameNum(a.S1proc, b.S1proc, "S1proc");
-    expectSameNum(a.S2proc, b.S2proc, "S2proc");
-    expectSameNum(a.S3proc, b.S3proc, "S3proc");
+    for (auto m : {&S::S1proc, &S::S2proc, &S::S3proc}) EXPECT_EQ(num(a.*m), num(b.*m));
     ASSERT_EQ(a.Ndatalines, b.Ndatalines);
     for (int i = 1; i <= a.Ndatalines; ++i) EXPECT_EQ(a.SpNo[i], b.SpNo[i]) << "line " << i;
     for (int n = 1; n <= kMaxSpecies; ++n) {
-        const std::string s = "species " + std::to_string(n);
-        EXPECT_EQ(a.SpName[n], b.SpName[n]) << s;
-        EXPECT_EQ(a.SpCharge[n], b.SpCharge[n]) << s;
-        EXPECT_EQ(a.SpComp1[n], b.SpComp1[n]) << s;
-        EXPECT_EQ(a.SpComp2[n], b.SpComp2[n]) << s;
-        EXPECT_EQ(a.SpComp3[n], b.SpComp3[n]) << s;
-        EXPECT_EQ(a.SpSto1[n], b.SpSto1[n]) << s;
-        EXPECT_EQ(a.SpSto2[n], b.SpSto2[n]) << s;
-        EXPECT_EQ(a.SpSto3[n], b.SpSto3[n]) << s;
-        expectSameNum(a.SpLogK[n], b.SpLogK[n], s + " log K");
-        expectSameNum(a.SpDeltaH[n], b.SpDeltaH[n], s + " deltaH");
+        SCOPED_TRACE("species " + std::to_string(n));
+        EXPECT_EQ(a.SpName[n], b.SpName[n]);
+        for (auto m : {&S::SpCharge, &S::SpComp1, &S::SpComp2, &S::SpComp3, &S::SpSto1, &S::SpSto2,
+                       &S::SpSto3, &S::SpBind})
+            EXPECT_EQ((a.*m)[n], (b.*m)[n]);
+        for (auto m : {&S::SpLogK, &S::SpDeltaH, &S::SpKselHS, &S::SpKselClay})
+            EXPECT_EQ(num((a.*m)[n]), num((b.*m)[n]));
         for (int h = 1; h <= 2; ++h)
-            for (int k = 1; k <= 3; ++k) expectSameNum(a.SpPKM(h, n, k), b.SpPKM(h, n, k), s + " pKM");
-        expectSameNum(a.SpKselHS[n], b.SpKselHS[n], s + " Ksel,HS");
-        expectSameNum(a.SpKselClay[n], b.SpKselClay[n], s + " Ksel,Clay");
-        EXPECT_EQ(a.SpBind[n], b.SpBind[n]) << s;
+            for (int k = 1; k <= 3; ++k) EXPECT_EQ(num(a.SpPKM(h, n, k)), num(b.SpPKM(h, n, k))) << h << k;
     }
 }
+
+// A scratch folder and a fresh state to load database texts into and save them from.
+class DbTest : public ::testing::Test {
+  protected:
+    ::testing::AssertionResult loads(const std::string& text) { return verdict(loadText(*st, dir, text)); }
+    ::testing::AssertionResult loads(const DbFile& f) { return loads(f.text()); }
+    ::testing::AssertionResult loadsDefault() {
+        st->Dbfile = defaultDbPath();
+        return verdict(readdb(*st));
+    }
+    ::testing::AssertionResult verdict(DbReport r) {
+        rep = std::move(r);
+        if (rep.ok) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << (rep.error ? rep.error->describe() : "no error given");
+    }
+    // What savdata writes of the state into the scratch folder; the save must succeed.
+    std::string saved(const std::string& name = "out.DBS") {
+        std::string err;
+        EXPECT_TRUE(savdata(*st, dir.file(name), err)) << err;
+        return slurp(dir.file(name));
+    }
+    // Loading `path` into another state gives the same tables.
+    void expectReloadsSame(const std::string& path) {
+        auto again = freshState();
+        again->Dbfile = path;
+        ASSERT_TRUE(readdb(*again).ok);
+        expectSameTables(*st, *again);
+    }
+    TempDir dir;
+    std::unique_ptr<ProgramState> st = freshState();
+    DbReport rep;
+};
 
 } // namespace kelva::test

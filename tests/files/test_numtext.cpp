@@ -5,51 +5,60 @@
 
 #include <cfloat>
 #include <cmath>
+#include <iomanip>
 #include <limits>
 #include <random>
+#include <span>
 
 namespace kelva::text {
 namespace {
 
-TEST(NumTextGeneral, FileExamples) {
-    EXPECT_EQ(bare(0.05), ".05");
-    EXPECT_EQ(bare(-0.5), "-.5");
-    EXPECT_EQ(bare(1.5e-7), "1.5E-07");
-    EXPECT_EQ(bare(1e15), "1E+15");
-    EXPECT_EQ(bare(12345678.0, kSingleDigits), "1.234568E+07");
-    EXPECT_EQ(bare(7.5), "7.5");
-    EXPECT_EQ(bare(-273.16), "-273.16");
-    EXPECT_EQ(bare(999), "999");
-    EXPECT_EQ(bare(0), "0");
-    EXPECT_EQ(bare(1.5e-300), "1.5E-300");
-    EXPECT_EQ(bare(-2.5e120), "-2.5E+120");
+using Form = std::string (*)(double);
+constexpr Form bare15 = [](double v) { return bare(v); };
+constexpr Form bare7 = [](double v) { return bare(v, kSingleDigits); };
+constexpr Form plain15 = [](double v) { return plain(v); };
+
+struct Case {
+    double v;
+    const char* want;
+};
+void expectForm(Form form, std::span<const Case> cases) {
+    for (const auto& c : cases) EXPECT_EQ(form(c.v), c.want) << std::setprecision(17) << c.v;
+}
+
+struct FormCase {
+    Form form;
+    double v;
+    const char* want;
+};
+void expectForms(std::span<const FormCase> cases) {
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        EXPECT_EQ(cases[i].form(cases[i].v), cases[i].want) << "case " << i;
+}
+
+constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+// The case tables keep several cases on a line.
+// clang-format off
+TEST(NumTextGeneral, FileFormAndItsExponentBoundaries) {
+    const Case doubles[] = {
+        {0.05, ".05"}, {-0.5, "-.5"}, {1.5e-7, "1.5E-07"}, {1e15, "1E+15"}, {7.5, "7.5"}, {999, "999"},
+        {-273.16, "-273.16"}, {0, "0"}, {1.5e-300, "1.5E-300"}, {-2.5e120, "-2.5E+120"}, {1e-4, ".0001"},
+        {9.99999e-5, "9.99999E-05"}, {1e14, "100000000000000"}, {999999999999999.0, "999999999999999"}};
+    expectForm(bare15, doubles);
+    // The exponent is decided after rounding, which may carry into a new digit.
+    const Case singles[] = {
+        {12345678.0, "1.234568E+07"}, {9.99999999e-5, ".0001"}, {9999999.0, "9999999"}, {10000000.0, "1E+07"},
+        {99999995.0, "1E+08"}, {9.9999999, "10"}, {9999999.9, "1E+07"}, {0.99999999, "1"},
+        {-0.99999999, "-1"}};
+    expectForm(bare7, singles);
 }
 
 TEST(NumTextGeneral, PlainAddsBlankUnlessNegative) {
-    EXPECT_EQ(plain(0.05), " .05");
-    EXPECT_EQ(plain(1.5e-7), " 1.5E-07");
-    EXPECT_EQ(plain(-0.05), "-.05");
-    EXPECT_EQ(plain(0), " 0");
-    EXPECT_EQ(plain(42), " 42");
+    const Case cases[] = {{0.05, " .05"}, {1.5e-7, " 1.5E-07"}, {-0.05, "-.05"}, {0, " 0"}, {42, " 42"}};
+    expectForm(plain15, cases);
     EXPECT_EQ(plainSingle(-2.5f), "-2.5");
-}
-
-TEST(NumTextGeneral, ExponentRuleBoundaries) {
-    EXPECT_EQ(bare(1e-4), ".0001");
-    EXPECT_EQ(bare(9.99999e-5), "9.99999E-05");
-    // The exponent is decided after rounding: this one rounds up to 1E-04 at 7 digits.
-    EXPECT_EQ(bare(9.99999999e-5, kSingleDigits), ".0001");
-    EXPECT_EQ(bare(1e14), "100000000000000");
-    EXPECT_EQ(bare(999999999999999.0), "999999999999999");
-    EXPECT_EQ(bare(1e15), "1E+15");
-    EXPECT_EQ(bare(9999999.0, kSingleDigits), "9999999");
-    EXPECT_EQ(bare(10000000.0, kSingleDigits), "1E+07");
-    EXPECT_EQ(bare(99999995.0, kSingleDigits), "1E+08");
-    // Rounding that carries into a new digit.
-    EXPECT_EQ(bare(9.9999999, kSingleDigits), "10");
-    EXPECT_EQ(bare(9999999.9, kSingleDigits), "1E+07");
-    EXPECT_EQ(bare(0.99999999, kSingleDigits), "1");
-    EXPECT_EQ(bare(-0.99999999, kSingleDigits), "-1");
 }
 
 TEST(NumTextGeneral, SinglePrecisionValuesUseSevenDigits) {
@@ -59,163 +68,90 @@ TEST(NumTextGeneral, SinglePrecisionValuesUseSevenDigits) {
     EXPECT_EQ(bareSingle(6.02e23f), "6.02E+23");
 }
 
-TEST(NumTextGeneral, NegativeZeroIsZero) {
-    EXPECT_EQ(bare(-0.0), "0");
-    EXPECT_EQ(plain(-0.0), " 0");
-    EXPECT_EQ(exactDecimal(-0.0), " 0");
-    EXPECT_EQ(scientific(-0.0), "0.0000E+00");
-    EXPECT_EQ(shortScientific(-0.0), " 0");
-    EXPECT_EQ(fixed2(-0.0), ".00");
-    EXPECT_EQ(percent(-0.0), "0.000");
-}
-
-TEST(NumTextGeneral, NonFiniteValuesHaveFixedTexts) {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double inf = std::numeric_limits<double>::infinity();
-    EXPECT_EQ(bare(nan), "NaN");
-    EXPECT_EQ(bare(inf), "Inf");
-    EXPECT_EQ(bare(-inf), "-Inf");
-    EXPECT_EQ(plain(inf), " Inf");
-    EXPECT_EQ(exactDecimal(-inf), "-Inf");
-    EXPECT_EQ(percent(nan), "NaN");
-    EXPECT_EQ(scientific(-inf), "Inf");
-    EXPECT_EQ(shortScientific(-inf), "-Inf");
-    EXPECT_EQ(fixed2(nan), "NaN");
-    EXPECT_EQ(fixed3(inf), "Inf");
+TEST(NumTextGeneral, NegativeZeroAndNonFiniteValuesHaveFixedTexts) {
+    const FormCase cases[] = {
+        {bare15, -0.0, "0"}, {plain15, -0.0, " 0"}, {exactDecimal, -0.0, " 0"}, {fixed2, -0.0, ".00"},
+        {scientific, -0.0, "0.0000E+00"}, {shortScientific, -0.0, " 0"}, {percent, -0.0, "0.000"},
+        {bare15, kNan, "NaN"}, {bare15, kInf, "Inf"}, {bare15, -kInf, "-Inf"}, {plain15, kInf, " Inf"},
+        {exactDecimal, -kInf, "-Inf"}, {percent, kNan, "NaN"}, {scientific, -kInf, "Inf"},
+        {shortScientific, -kInf, "-Inf"}, {fixed2, kNan, "NaN"}, {fixed3, kInf, "Inf"}};
+    expectForms(cases);
 }
 
 TEST(NumTextExact, NeverAnExponent) {
-    EXPECT_EQ(exactDecimal(1.234e-4), " .0001234");
-    EXPECT_EQ(exactDecimal(1e20), " 100000000000000000000");
-    EXPECT_EQ(exactDecimal(-1.5), "-1.5");
-    EXPECT_EQ(exactDecimal(1.0 / 3.0), " .333333333333333");
-    EXPECT_EQ(exactDecimal(2.0 / 3.0), " .666666666666667");
-    EXPECT_EQ(exactDecimal(-1.5e-7), "-.00000015");
-    EXPECT_EQ(exactDecimal(123456789.125), " 123456789.125");
-    EXPECT_EQ(exactDecimal(1234567890123456789.0), " 1234567890123460000");
-    EXPECT_EQ(exactDecimal(1e-20), " .00000000000000000001");
+    const Case cases[] = {
+        {1.234e-4, " .0001234"}, {1e20, " 100000000000000000000"}, {-1.5, "-1.5"}, {-1.5e-7, "-.00000015"},
+        {1.0 / 3.0, " .333333333333333"}, {2.0 / 3.0, " .666666666666667"}, {123456789.125, " 123456789.125"},
+        {1234567890123456789.0, " 1234567890123460000"}, {1e-20, " .00000000000000000001"}};
+    expectForm(exactDecimal, cases);
 }
 
 TEST(NumTextPercent, ThreeDecimalsAtLeastOneDigit) {
-    EXPECT_EQ(percent(0.1234), "12.340");
-    EXPECT_EQ(percent(0), "0.000");
-    EXPECT_EQ(percent(1), "100.000");
-    EXPECT_EQ(percent(-0.05), "-5.000");
-    EXPECT_EQ(percent(0.000005), "0.001"); // an exact half rounds away from zero
-    EXPECT_EQ(percent(0.0000049), "0.000");
-    EXPECT_EQ(percent(-0.0000001), "0.000"); // rounds to zero: no sign
-    EXPECT_EQ(percent(12.5), "1250.000");
+    // An exact half rounds away from zero; what rounds to zero has no sign.
+    const Case cases[] = {
+        {0.1234, "12.340"}, {0, "0.000"}, {1, "100.000"}, {-0.05, "-5.000"}, {0.000005, "0.001"},
+        {0.0000049, "0.000"}, {-0.0000001, "0.000"}, {12.5, "1250.000"}};
+    expectForm(percent, cases);
 }
 
-TEST(NumTextScientific, Examples) {
-    EXPECT_EQ(scientific(0.000123), "1.2300E-04");
-    EXPECT_EQ(scientific(15), "1.5000E+01");
-    EXPECT_EQ(scientific(-15), "1.5000E+01"); // the caller adds the sign
-    EXPECT_EQ(scientific(0), "0.0000E+00");
-    EXPECT_EQ(scientific(1), "1.0000E+00");
-    EXPECT_EQ(scientific(123456), "1.2346E+05");
-    EXPECT_EQ(scientific(1e-100), "1.0000E-100");
+TEST(NumTextScientific, ExamplesAndExtremeMagnitudes) {
+    // The caller adds the sign of a negative value.
+    const Case cases[] = {
+        {0.000123, "1.2300E-04"}, {15, "1.5000E+01"}, {-15, "1.5000E+01"}, {0, "0.0000E+00"},
+        {1, "1.0000E+00"}, {123456, "1.2346E+05"}, {1e-100, "1.0000E-100"}, {DBL_MAX, "1.7977E+308"},
+        {std::numeric_limits<double>::denorm_min(), "4.9407E-324"}};
+    expectForm(scientific, cases);
 }
 
 TEST(NumTextScientific, MantissaNeverTen) {
-    EXPECT_EQ(scientific(9.99996), "1.0000E+01");
-    EXPECT_EQ(scientific(0.0999999), "1.0000E-01");
-    EXPECT_EQ(scientific(9.99994), "9.9999E+00");
+    const Case cases[] = {{9.99996, "1.0000E+01"}, {0.0999999, "1.0000E-01"}, {9.99994, "9.9999E+00"}};
+    expectForm(scientific, cases);
     // ln-based logarithm of 1000 lies just below 3: the mantissa first comes out as 10.
     EXPECT_LT(Log10(1000), 3.0);
     EXPECT_EQ(scientific(1000), "1.0000E+03");
-    for (int e = -300; e <= 300; e += 7) {
-        std::string s = scientific(std::pow(10.0, e));
-        EXPECT_EQ(s.substr(0, 7), "1.0000E") << e;
-    }
-}
-
-TEST(NumTextScientific, ExtremeMagnitudes) {
-    EXPECT_EQ(scientific(std::numeric_limits<double>::denorm_min()), "4.9407E-324");
-    EXPECT_EQ(scientific(DBL_MAX), "1.7977E+308");
-    EXPECT_EQ(shortScientific(-DBL_MAX), "-1.798E+308");
+    for (int e = -300; e <= 300; e += 7)
+        EXPECT_EQ(scientific(std::pow(10.0, e)).substr(0, 7), "1.0000E") << e;
 }
 
 TEST(NumTextShortScientific, Examples) {
-    EXPECT_EQ(shortScientific(0), " 0");
-    EXPECT_EQ(shortScientific(0.000123), "1.230E-04");
-    EXPECT_EQ(shortScientific(9.9996), "1.000E+01");
-    EXPECT_EQ(shortScientific(9.9994), "9.999E+00");
-    EXPECT_EQ(shortScientific(-0.000123), "-1.230E-04");
-    EXPECT_EQ(shortScientific(1), "1.000E+00");
-    EXPECT_EQ(shortScientific(1000), "1.000E+03");
-    EXPECT_EQ(shortScientific(2.5e-120), "2.500E-120");
+    const Case cases[] = {
+        {0, " 0"}, {0.000123, "1.230E-04"}, {9.9996, "1.000E+01"}, {9.9994, "9.999E+00"}, {1, "1.000E+00"},
+        {-0.000123, "-1.230E-04"}, {1000, "1.000E+03"}, {2.5e-120, "2.500E-120"}, {-DBL_MAX, "-1.798E+308"}};
+    expectForm(shortScientific, cases);
 }
 
-TEST(NumTextFixed, TwoDecimals) {
-    EXPECT_EQ(fixed2(0.5), ".50");
-    EXPECT_EQ(fixed2(12.345), "12.35");
-    EXPECT_EQ(fixed2(2.675), "2.68"); // half away from zero at the shown digits
-    EXPECT_EQ(fixed2(0), ".00");
-    EXPECT_EQ(fixed2(-0.5), "-.50");
-    EXPECT_EQ(fixed2(-0.004), ".00");
-    EXPECT_EQ(fixed2(99.995), "100.00");
-    EXPECT_EQ(fixed2(0.995), "1.00");
-    EXPECT_EQ(fixed2(1234567.891), "1234567.89");
-    EXPECT_EQ(fixed2(123456789.0), "123456789.00"); // more digits than the pattern's "#"s
+TEST(NumTextFixed, TwoAndThreeDecimals) {
+    // Halves round away from zero at the shown digits; more digits than the pattern's "#"s stay.
+    const Case two[] = {
+        {0.5, ".50"}, {12.345, "12.35"}, {2.675, "2.68"}, {0, ".00"}, {-0.5, "-.50"}, {-0.004, ".00"},
+        {99.995, "100.00"}, {0.995, "1.00"}, {1234567.891, "1234567.89"}, {123456789.0, "123456789.00"}};
+    expectForm(fixed2, two);
+    const Case three[] = {
+        {0.5, ".500"}, {-0.25, "-.250"}, {4.184 * 0.5, "2.092"}, {-1.0005, "-1.001"}, {0.0004, ".000"},
+        {-12.3456, "-12.346"}};
+    expectForm(fixed3, three);
 }
 
-TEST(NumTextFixed, ThreeDecimals) {
-    EXPECT_EQ(fixed3(0.5), ".500");
-    EXPECT_EQ(fixed3(-0.25), "-.250");
-    EXPECT_EQ(fixed3(4.184 * 0.5), "2.092");
-    EXPECT_EQ(fixed3(-1.0005), "-1.001");
-    EXPECT_EQ(fixed3(0.0004), ".000");
-    EXPECT_EQ(fixed3(-12.3456), "-12.346");
-}
-
-TEST(NumTextReading, LeadingNumber) {
-    EXPECT_DOUBLE_EQ(leadingNumber("12abc"), 12);
-    EXPECT_DOUBLE_EQ(leadingNumber(" -1.5E-3x"), -0.0015);
-    EXPECT_DOUBLE_EQ(leadingNumber("abc"), 0);
-    EXPECT_DOUBLE_EQ(leadingNumber("1e"), 1);
-    EXPECT_DOUBLE_EQ(leadingNumber("1e+"), 1);
-    EXPECT_DOUBLE_EQ(leadingNumber("1e+x5"), 1);
-    EXPECT_DOUBLE_EQ(leadingNumber(".5"), 0.5);
-    EXPECT_DOUBLE_EQ(leadingNumber("-.5"), -0.5);
-    EXPECT_DOUBLE_EQ(leadingNumber("."), 0);
-    EXPECT_DOUBLE_EQ(leadingNumber("-"), 0);
-    EXPECT_DOUBLE_EQ(leadingNumber(""), 0);
-    EXPECT_DOUBLE_EQ(leadingNumber("1,5"), 1);
-    EXPECT_DOUBLE_EQ(leadingNumber("  12abc"), 12);
-    EXPECT_DOUBLE_EQ(leadingNumber("\t+2."), 2);
-    EXPECT_DOUBLE_EQ(leadingNumber("1.5D-03"), 0.0015);
-    EXPECT_DOUBLE_EQ(leadingNumber("2d2"), 200);
-    EXPECT_DOUBLE_EQ(leadingNumber("1.2.3"), 1.2);
-    EXPECT_DOUBLE_EQ(leadingNumber("- 5"), 0);
+TEST(NumTextReading, LeadingNumberIsTheLongestNumericPrefix) {
+    const std::pair<std::string, double> cases[] = {
+        {"12abc", 12}, {" -1.5E-3x", -0.0015}, {"abc", 0}, {"1e", 1}, {"1e+", 1}, {"1e+x5", 1}, {".5", 0.5},
+        {"-.5", -0.5}, {".", 0}, {"-", 0}, {"", 0}, {"1,5", 1}, {"  12abc", 12}, {"\t+2.", 2},
+        {"1.5D-03", 0.0015}, {"2d2", 200}, {"1.2.3", 1.2}, {"- 5", 0},
+        // Out of range: clamped to the largest value, or to 0.
+        {"1e999", DBL_MAX}, {"-1e999", -DBL_MAX}, {"1e-999", 0}, {"1000000e-330", 0},
+        {"0.00000000000000000000000000000001e400", DBL_MAX}, {"123e99999999999999999999999", DBL_MAX},
+        {"5e-324", std::numeric_limits<double>::denorm_min()}, {std::string(400, '9'), DBL_MAX}};
+    for (const auto& [text, want] : cases) EXPECT_EQ(leadingNumber(text), want) << text;
     EXPECT_FALSE(std::signbit(leadingNumber("-0")));
 }
 
-TEST(NumTextReading, OutOfRangeIsClamped) {
-    EXPECT_EQ(leadingNumber("1e999"), DBL_MAX);
-    EXPECT_EQ(leadingNumber("-1e999"), -DBL_MAX);
-    EXPECT_EQ(leadingNumber("1e-999"), 0);
-    EXPECT_EQ(leadingNumber("0.00000000000000000000000000000001e400"), DBL_MAX);
-    EXPECT_EQ(leadingNumber("123e99999999999999999999999"), DBL_MAX);
-    EXPECT_EQ(leadingNumber("1000000e-330"), 0);
-    EXPECT_EQ(leadingNumber("5e-324"), std::numeric_limits<double>::denorm_min());
-    EXPECT_EQ(leadingNumber(std::string(400, '9')), DBL_MAX);
-}
-
 TEST(NumTextReading, LeadingWholeRoundsDown) {
-    EXPECT_EQ(leadingWhole("12.9"), 12);
-    EXPECT_EQ(leadingWhole("-1.5"), -2);
-    EXPECT_EQ(leadingWhole(" 3abc"), 3);
-    EXPECT_EQ(leadingWhole("x"), 0);
-    EXPECT_EQ(leadingWhole("1e30"), std::numeric_limits<long>::max());
-    EXPECT_EQ(leadingWhole("-1e30"), std::numeric_limits<long>::min());
+    const std::pair<const char*, long> cases[] = {
+        {"12.9", 12}, {"-1.5", -2}, {" 3abc", 3}, {"x", 0}, {"1e30", std::numeric_limits<long>::max()},
+        {"-1e30", std::numeric_limits<long>::min()}};
+    for (const auto& [text, want] : cases) EXPECT_EQ(leadingWhole(text), want) << text;
 }
-
-// Half a unit in the 15th significant digit of v, plus the rounding of the read-back itself.
-double halfUnit15(double v) {
-    double e = std::floor(std::log10(std::fabs(v)));
-    return 0.5 * std::pow(10.0, e - 14) + std::fabs(v) * DBL_EPSILON;
-}
+// clang-format on
 
 TEST(NumTextRoundTrip, DoublesThroughTheFileForm) {
     std::mt19937_64 rng(12345);
@@ -223,10 +159,12 @@ TEST(NumTextRoundTrip, DoublesThroughTheFileForm) {
     std::uniform_int_distribution<int> expo(-300, 300);
     for (int i = 0; i < 20000; ++i) {
         double v = mant(rng) * std::pow(10.0, expo(rng)) * (i % 2 ? -1 : 1);
+        // Within half a unit of the 15th digit, plus the rounding of the read-back itself.
+        const double tolerance =
+            0.5 * std::pow(10.0, std::floor(std::log10(std::fabs(v))) - 14) + std::fabs(v) * DBL_EPSILON;
         Field f{bare(v), false, 1, 1};
-        auto back = f.number();
-        ASSERT_TRUE(back.has_value()) << f.text;
-        ASSERT_LE(std::fabs(*back - v), halfUnit15(v)) << f.text;
+        ASSERT_TRUE(f.number().has_value()) << f.text;
+        ASSERT_LE(std::fabs(*f.number() - v), tolerance) << f.text;
         Field full{bare(v, 17), false, 1, 1};
         ASSERT_EQ(full.number().value_or(0), v) << full.text;
     }

@@ -59,94 +59,63 @@ void writeList(ProgramState& st, const std::vector<std::string>& pHs) {
     st.Nsweep = st.Nprob;
 }
 
+class ProblemList : public ProblemTest {
+  protected:
+    ProblemList() { other->Directory = dir.path().string(); }
+    bool open(const std::string& file) {
+        other->Inputfile = file;
+        return Fileopena(*other, err);
+    }
+    std::unique_ptr<ProgramState> other = freshState(); // the state a list file is opened into
+};
+
+using Vals = std::vector<double>;
+
 } // namespace
 
-TEST(Multisave, ReplacesTheShownProblemInPlace) {
-    TempDir dir;
-    auto st = problemState(dir);
-    writeList(*st, {"6", "7", "8"});
-    st->Probno = 2;
-    st->main.txtpH = "7.7";
-    st->Savefile = "list.DAT";
-    std::string err;
+TEST_F(ProblemList, MultisaveReplacesTheShownProblemInPlace) {
+    st->Sweepmode = "Only multi"; // a single problem: the list is made
+    st->Savefile = dir.file("one.DAT");
     ASSERT_TRUE(Multisave(*st, err)) << err;
-    EXPECT_EQ(phs(dir.file("temp01.dat")), (std::vector<double>{6, 7.7, 8}));
-    EXPECT_EQ(readText(dir.file("list.DAT")), readText(dir.file("temp01.dat")));
-    for (const auto& r : records(dir.file("list.DAT"))) {
-        EXPECT_EQ(r.multino, 3);
-        EXPECT_EQ(r.rows, 2);
+    EXPECT_EQ(st->Multino.v, 1);
+    EXPECT_EQ(readText(dir.file("one.DAT")), readText(dir.file("temp01.dat")));
+    EXPECT_EQ(phs(dir.file("one.DAT")), (Vals{6.5}));
+
+    writeList(*st, {"6", "7", "8"});
+    st->Savefile = "list.DAT";
+    for (const auto& [probno, pH, want] : {std::tuple(2, "7.7", Vals{6, 7.7, 8}),
+                                           {3, "8.8", Vals{6, 7.7, 8.8}},
+                                           {1, "6.6", Vals{6.6, 7.7, 8.8}}}) {
+        st->Probno = static_cast<i16>(probno);
+        st->main.txtpH = pH;
+        ASSERT_TRUE(Multisave(*st, err)) << err;
+        EXPECT_EQ(phs(dir.file("temp01.dat")), want);
+        EXPECT_EQ(readText(dir.file("list.DAT")), readText(dir.file("temp01.dat")));
+        EXPECT_EQ(count(readText(dir.file("list.DAT")), "Selected sweep results:"), 1);
     }
-    EXPECT_EQ(count(readText(dir.file("list.DAT")), "Selected sweep results:"), 1);
-}
+    for (const auto& r : records(dir.file("list.DAT")))
+        EXPECT_EQ(std::tuple(r.multino, r.rows), std::tuple(3, 2));
 
-TEST(Multisave, FirstAndLastProblemsOfAList) {
-    TempDir dir;
-    auto st = problemState(dir);
-    st->Savefile = "list.DAT";
-    std::string err;
-    writeList(*st, {"6", "7", "8"});
-    st->Probno = 3;
-    st->main.txtpH = "8.8";
-    ASSERT_TRUE(Multisave(*st, err)) << err;
-    EXPECT_EQ(phs(dir.file("list.DAT")), (std::vector<double>{6, 7, 8.8}));
-
-    st->Probno = 1;
-    st->main.txtpH = "6.6";
-    ASSERT_TRUE(Multisave(*st, err)) << err;
-    EXPECT_EQ(phs(dir.file("list.DAT")), (std::vector<double>{6.6, 7, 8.8}));
-    EXPECT_EQ(count(readText(dir.file("list.DAT")), "Selected sweep results:"), 1);
-}
-
-TEST(Multisave, AListShorterThanPlannedStatesItsLength) {
-    TempDir dir;
-    auto st = problemState(dir);
+    // A list shorter than planned states its length.
     writeList(*st, {"6", "7"});
     st->Multino = 5;
     st->Nsweep = 5;
     st->Probno = 2;
-    st->Savefile = "list.DAT";
-    std::string err;
     ASSERT_TRUE(Multisave(*st, err)) << err;
-    EXPECT_EQ(st->Multino.v, 2);
-    EXPECT_EQ(st->Nsweep, 2);
+    EXPECT_EQ(std::tuple(st->Multino.v, st->Nsweep), std::tuple(2, 2));
     for (const auto& r : records(dir.file("list.DAT"))) EXPECT_EQ(r.multino, 2);
 }
 
-TEST(Multisave, SingleProblemAndPhSweep) {
-    TempDir dir;
-    auto st = problemState(dir);
-    st->Sweepmode = "Only multi";
-    st->Savefile = dir.file("one.DAT");
-    std::string err;
-    ASSERT_TRUE(Multisave(*st, err)) << err;
-    EXPECT_EQ(st->Multino.v, 1);
-    EXPECT_EQ(readText(dir.file("one.DAT")), readText(dir.file("temp01.dat")));
-    EXPECT_EQ(phs(dir.file("one.DAT")), (std::vector<double>{6.5}));
-
-    st->Sweepmode = "Sweep - no increment";
-    st->Nsweep = 3;
-    st->SweeppH = {"", "5", " 6", "7.5"};
-    st->Savefile = "sweep.DAT";
-    ASSERT_TRUE(Multisave(*st, err)) << err;
-    EXPECT_EQ(st->Nprob, 3);
-    EXPECT_EQ(phs(dir.file("sweep.DAT")), (std::vector<double>{5, 6, 7.5}));
-    EXPECT_EQ(count(readText(dir.file("sweep.DAT")), "\"Problem no.\",3"), 1);
-}
-
-TEST(Multisave, NeverReplacesAFileWithACutList) {
-    TempDir dir;
-    auto st = problemState(dir);
+TEST_F(ProblemList, MultisaveNeverReplacesAFileWithACutList) {
     st->Sweepmode = "Only multi";
     st->Multino = 3;
-    st->Nprob = 3;
-    st->Nsweep = 3;
+    st->Nprob = st->Nsweep = 3;
     st->Probno = 2;
     st->Savefile = "list.DAT";
     writeText(dir.file("list.DAT"), "precious");
     std::string junk;
     for (int i = 0; i < 6000; ++i) junk += "1\r\n";
     writeText(dir.file("temp01.dat"), junk);
-    std::string err;
     EXPECT_FALSE(Multisave(*st, err));
     EXPECT_NE(err.find("5000"), std::string::npos) << err;
     EXPECT_EQ(readText(dir.file("list.DAT")), "precious");
@@ -173,129 +142,94 @@ TEST(Multisave, NeverReplacesAFileWithACutList) {
     EXPECT_FALSE(Multisave(*st, err));
 }
 
-TEST(Fileopena, OnlyMultiListPreparesTheNavigation) {
-    TempDir dir;
-    auto src = problemState(dir);
-    writeList(*src, {"6", "7", "8"});
-    std::filesystem::copy_file(dir.file("temp01.dat"), dir.file("multi.DAT"));
-    std::filesystem::remove(dir.file("temp01.dat"));
-
-    auto st = freshState();
-    st->Directory = dir.path().string();
-    st->Inputfile = "multi.DAT";
-    std::string err;
-    ASSERT_TRUE(Fileopena(*st, err)) << err;
-    EXPECT_EQ(st->Nsweep, 3);
-    EXPECT_EQ(st->Nprob, 3);
-    EXPECT_EQ(st->Probno, 1);
-    EXPECT_TRUE(st->main.navVisible);
-    EXPECT_TRUE(st->sweep.chkMulti);
-    EXPECT_EQ(st->sweep.txtSweepno, "3");
-    EXPECT_EQ(st->main.txtpH, " 6");
+TEST_F(ProblemList, OpeningAnOnlyMultiListPreparesTheNavigation) {
+    writeList(*st, {"6", "7", "8"});
+    std::filesystem::rename(dir.file("temp01.dat"), dir.file("multi.DAT"));
+    ASSERT_TRUE(open("multi.DAT")) << err;
+    const auto& o = *other;
+    EXPECT_EQ(
+        std::tuple(o.Nsweep, o.Nprob, o.Probno, o.main.navVisible, o.sweep.chkMulti, o.sweep.txtSweepno),
+        std::tuple(3, 3, 1, true, true, "3"));
+    EXPECT_EQ(o.main.txtpH, " 6");
     EXPECT_EQ(readText(dir.file("temp01.dat")), readText(dir.file("multi.DAT")));
 }
 
-TEST(Fileopena, SweepWithSeparateValuesFillsTheGenerator) {
-    TempDir dir;
-    auto src = problemState(dir);
-    src->Sweepmode = "Sweep - no increment";
-    src->Nsweep = 12;
-    src->Multino = 12;
-    src->SweeppH = {""};
-    for (int k = 1; k <= 12; ++k) src->SweeppH.push_back(text::bare(4.0 + 0.5 * k));
-    src->Savefile = "sweep.DAT";
-    std::string err;
-    ASSERT_TRUE(Multisave(*src, err)) << err;
+TEST_F(ProblemList, SweepWithSeparateValuesSavedAndOpened) {
+    st->Sweepmode = "Sweep - no increment";
+    st->Nsweep = 12;
+    st->Multino = 12;
+    st->SweeppH = {""};
+    Vals pHs;
+    for (int k = 1; k <= 12; ++k) {
+        pHs.push_back(4.0 + 0.5 * k);
+        st->SweeppH.push_back(k == 3 ? " 5.5" : text::bare(pHs.back())); // typed with a blank
+    }
+    st->Savefile = "sweep.DAT";
+    ASSERT_TRUE(Multisave(*st, err)) << err;
+    EXPECT_EQ(st->Nprob, 12);
+    EXPECT_EQ(phs(dir.file("sweep.DAT")), pHs);
+    EXPECT_EQ(count(readText(dir.file("sweep.DAT")), "\"Problem no.\",12"), 1);
 
-    auto st = freshState();
-    st->Directory = dir.path().string();
-    st->Inputfile = dir.file("sweep.DAT");
-    ASSERT_TRUE(Fileopena(*st, err)) << err;
-    EXPECT_EQ(st->Nsweep, 12);
-    EXPECT_TRUE(st->sweep.chkpH);
-    EXPECT_FALSE(st->sweep.chkMulti);
-    EXPECT_EQ(st->sweep.txtSweepno, "12");
-    EXPECT_EQ(st->SweeppH[1], " 4.5");
-    EXPECT_EQ(st->SweeppH[12], " 10");
-    EXPECT_EQ(st->sweep.txtSweepval[10], " 9");
-    EXPECT_TRUE(st->sweep.cmdNext10Visible);
-    EXPECT_EQ(st->main.txtpH, " 4.5");
+    ASSERT_TRUE(open(dir.file("sweep.DAT"))) << err;
+    const auto& o = *other;
+    EXPECT_EQ(
+        std::tuple(o.Nsweep, o.sweep.chkpH, o.sweep.chkMulti, o.sweep.txtSweepno, o.sweep.cmdNext10Visible),
+        std::tuple(12, true, false, "12", true));
+    EXPECT_EQ(std::tuple(o.SweeppH[1], o.SweeppH[12], o.sweep.txtSweepval[10], o.main.txtpH),
+              std::tuple(" 4.5", " 10", " 9", " 4.5"));
 
     // A file that states more problems than it holds keeps those it holds.
     std::string text = readText(dir.file("sweep.DAT"));
-    text = text.substr(0, text.find("\"Problem no.\",3"));
-    writeText(dir.file("short.DAT"), text);
-    st->Inputfile = "short.DAT";
-    EXPECT_FALSE(Fileopena(*st, err));
-    EXPECT_EQ(st->Nsweep, 2);
-    EXPECT_EQ(st->sweep.txtSweepno, "2");
-    EXPECT_FALSE(st->sweep.cmdNext10Visible);
+    writeText(dir.file("short.DAT"), text.substr(0, text.find("\"Problem no.\",3")));
+    EXPECT_FALSE(open("short.DAT"));
+    EXPECT_EQ(std::tuple(o.Nsweep, o.sweep.txtSweepno, o.sweep.cmdNext10Visible), std::tuple(2, "2", false));
 }
 
-TEST(Fileopena, SweepWithIncrementAndCorrectedCounts) {
-    TempDir dir;
-    auto src = problemState(dir);
-    src->Sweepmode = "Sweep - increment";
-    src->Multino = 5;
-    src->pHincr = 0.5;
-    src->main.txtpH = "6.0";
+TEST_F(ProblemList, OpeningASweepWithIncrementCorrectsTheCounts) {
+    st->Sweepmode = "Sweep - increment";
+    st->Multino = 5;
+    st->pHincr = 0.5;
+    st->main.txtpH = "6.0";
     FieldWriter out;
-    Filesaver(*src, out);
-    writeText(dir.file("Temp.dat"), out.str());
-
-    auto st = freshState();
-    st->Directory = dir.path().string();
-    st->Inputfile = "temp.dat"; // the same file as "Temp.dat"
-    std::string err;
-    ASSERT_TRUE(Fileopena(*st, err)) << err;
-    EXPECT_EQ(st->Nsweep, 5);
-    EXPECT_EQ(st->pHincr.v, 0.5);
-    EXPECT_TRUE(st->sweep.chkpH);
-    EXPECT_EQ(st->sweep.txtStartpH, " 6");
-    EXPECT_EQ(st->sweep.txtIncpH, "0.20");
+    Filesaver(*st, out);
+    const std::string text = out.str();
+    writeText(dir.file("Temp.dat"), text);
+    ASSERT_TRUE(open("temp.dat")) << err; // the same file as "Temp.dat"
+    const auto& o = *other;
+    EXPECT_EQ(std::tuple(o.Nsweep, o.pHincr.v, o.sweep.chkpH, o.sweep.txtStartpH, o.sweep.txtIncpH),
+              std::tuple(5, 0.5, true, " 6", "0.20"));
 
     // a file made for the batch runner may state more problems than the generator makes
-    writeText(dir.file("many.DAT"), std::string(out.str()).replace(out.str().find(",5\r\n"), 4, ",25\r\n"));
-    st->Inputfile = "many.DAT";
-    EXPECT_TRUE(Fileopena(*st, err)) << err;
-    EXPECT_EQ(st->Nsweep, 25);
+    const auto at = text.find(",5\r\n");
+    writeText(dir.file("many.DAT"), std::string(text).replace(at, 4, ",25\r\n"));
+    EXPECT_TRUE(open("many.DAT")) << err;
+    EXPECT_EQ(o.Nsweep, 25);
 
-    writeText(dir.file("none.DAT"), std::string(out.str()).replace(out.str().find(",5\r\n"), 4, ",0\r\n"));
-    st->Inputfile = "none.DAT";
-    EXPECT_FALSE(Fileopena(*st, err));
-    EXPECT_EQ(st->Nsweep, 1);
+    writeText(dir.file("none.DAT"), std::string(text).replace(at, 4, ",0\r\n"));
+    EXPECT_FALSE(open("none.DAT"));
+    EXPECT_EQ(o.Nsweep, 1);
     EXPECT_NE(err.find("at least 1"), std::string::npos) << err;
 }
 
-TEST(Fileopena, NothingOrAMissingFile) {
-    TempDir dir;
-    auto st = freshState();
-    st->Directory = dir.path().string();
-    std::string err;
-    EXPECT_TRUE(Fileopena(*st, err));
-    EXPECT_EQ(st->main.txtTemp, "25.0");
-    st->Inputfile = "missing.DAT";
-    EXPECT_FALSE(Fileopena(*st, err));
+TEST_F(ProblemList, OpeningNothingOrAMissingFile) {
+    EXPECT_TRUE(open(""));
+    EXPECT_EQ(other->main.txtTemp, "25.0");
+    EXPECT_FALSE(open("missing.DAT"));
     EXPECT_NE(err.find("missing.DAT"), std::string::npos);
 }
 
-TEST(Navigation, StepsThroughAGrowingList) {
-    TempDir dir;
-    auto st = problemState(dir);
+TEST_F(ProblemList, NavigationStepsThroughAGrowingList) {
     st->Sweepmode = "Only multi";
     st->Nsweep = 3;
     st->Multino = 3; // stepping through never shortens the planned list
-    std::string err;
 
     ASSERT_TRUE(cmdPrevprob(*st, err)) << err; // nothing before problem 1
     EXPECT_EQ(st->Probno, 1);
 
     ASSERT_TRUE(cmdNextprob(*st, err)) << err; // problem 2 starts as a copy of problem 1
-    EXPECT_EQ(st->Probno, 2);
-    EXPECT_EQ(st->Nprob, 2);
-    EXPECT_EQ(st->main.lblNoprob, "2");
-    EXPECT_EQ(st->main.txtpH, "6.5");
-    EXPECT_EQ(phs(dir.file("temp01.dat")), (std::vector<double>{6.5}));
+    EXPECT_EQ(std::tuple(st->Probno, st->Nprob, st->main.lblNoprob, st->main.txtpH),
+              std::tuple(2, 2, "2", "6.5"));
+    EXPECT_EQ(phs(dir.file("temp01.dat")), (Vals{6.5}));
 
     st->main.txtpH = "7";
     ASSERT_TRUE(cmdNextprob(*st, err)) << err;
@@ -306,41 +240,30 @@ TEST(Navigation, StepsThroughAGrowingList) {
     EXPECT_EQ(st->Probno, 3);
 
     ASSERT_TRUE(cmdPrevprob(*st, err)) << err;
-    EXPECT_EQ(st->Probno, 2);
-    EXPECT_EQ(st->main.txtpH, " 7");
-    EXPECT_EQ(phs(dir.file("temp01.dat")), (std::vector<double>{6.5, 7, 8}));
+    EXPECT_EQ(std::tuple(st->Probno, st->main.txtpH), std::tuple(2, " 7"));
+    EXPECT_EQ(phs(dir.file("temp01.dat")), (Vals{6.5, 7, 8}));
     ASSERT_TRUE(cmdPrevprob(*st, err)) << err;
-    EXPECT_EQ(st->main.txtpH, " 6.5");
-    EXPECT_EQ(st->rows[1].txtConc, " .001");
+    EXPECT_EQ(std::tuple(st->main.txtpH, st->rows[1].txtConc), std::tuple(" 6.5", " .001"));
 
     // Forward again to the end of the list.
     ASSERT_TRUE(cmdNextprob(*st, err)) << err;
     ASSERT_TRUE(cmdNextprob(*st, err)) << err;
-    EXPECT_EQ(st->Probno, 3);
-    EXPECT_EQ(st->main.txtpH, " 8");
-    EXPECT_EQ(st->rows[1].txtConc, " .002");
-    EXPECT_EQ(st->Nsweep, 3);
+    EXPECT_EQ(std::tuple(st->Probno, st->main.txtpH, st->rows[1].txtConc, st->Nsweep),
+              std::tuple(3, " 8", " .002", 3));
 }
 
-TEST(InputFiles, SaveAndOpenAProblem) {
-    TempDir dir;
-    auto st = problemState(dir);
+TEST_F(ProblemList, SingleProblemInputFileSavedAndOpened) {
     st->Sweepmode = "No";
-    std::string err;
     ASSERT_TRUE(saveInputFile(*st, dir.file("one.DAT"), err)) << err;
     EXPECT_EQ(st->main.lblFilename, dir.file("one.DAT"));
 
-    auto other = freshState();
-    other->Directory = dir.path().string();
     other->main.txtDbVisible = true;
     ASSERT_TRUE(openInputFile(*other, dir.file("one.DAT"), err)) << err;
-    EXPECT_EQ(other->Directory, dir.path().string());
-    EXPECT_EQ(other->main.lblFilename, dir.file("one.DAT"));
-    EXPECT_FALSE(other->main.txtDbVisible); // the caller loads the database named in Dbfile
-    EXPECT_EQ(other->Dbfile, st->main.txtDb);
-    EXPECT_EQ(other->main.txtpH, " 6.5");
-    EXPECT_EQ(other->Nmast, 2);
-    EXPECT_EQ(other->Sweepmode, "No");
-    EXPECT_FALSE(other->main.navVisible); // a single problem has no list to step through
-    EXPECT_EQ(other->Nsweep, 0);
+    const auto& o = *other;
+    EXPECT_EQ(std::tuple(o.Directory, o.main.lblFilename, o.Dbfile),
+              std::tuple(dir.path().string(), dir.file("one.DAT"), st->main.txtDb));
+    EXPECT_FALSE(o.main.txtDbVisible); // the caller loads the database named in Dbfile
+    EXPECT_EQ(std::tuple(o.main.txtpH, o.Nmast, o.Sweepmode), std::tuple(" 6.5", 2, "No"));
+    EXPECT_FALSE(o.main.navVisible); // a single problem has no list to step through
+    EXPECT_EQ(o.Nsweep, 0);
 }

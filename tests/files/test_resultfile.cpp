@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <random>
 
@@ -12,15 +13,27 @@ namespace {
 
 using test::blockText;
 using test::freshState;
-using test::smallBlockLines;
 using test::smallProblem;
-using test::splitCrlf;
+using Strs = std::vector<std::string>;
 
 std::vector<std::string> writtenLines(ProgramState& st) {
-    bool crlf = false;
-    auto lines = splitCrlf(blockText(st), crlf);
-    EXPECT_TRUE(crlf) << "every line ends with CR LF";
+    const std::string text = blockText(st);
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    EXPECT_EQ(start, text.size()) << "the last line ends with CR LF";
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::ssize(lines)) << "every line ends with CR LF";
     return lines;
+}
+
+// Checks the written lines from position `from` on (negative: counted from the end).
+void expectLines(ProgramState& st, int from, const Strs& want) {
+    const auto lines = writtenLines(st);
+    const auto first = from < 0 ? std::ssize(lines) + from : from;
+    ASSERT_TRUE(first >= 0 && first + std::ssize(want) <= std::ssize(lines)) << from;
+    EXPECT_EQ(Strs(lines.begin() + first, lines.begin() + first + std::ssize(want)), want)
+        << "from line " << from;
 }
 
 // Replaces the first occurrence of `from` (which must exist) in `s`.
@@ -31,152 +44,133 @@ std::string replaced(std::string s, const std::string& from, const std::string& 
     return s;
 }
 
-ResultBlock readFirst(const std::string& text, std::string name = "Tempo.out") {
-    FieldReader r(text, std::move(name));
+ResultBlock readFirst(const std::string& text) {
+    FieldReader r(text, "Tempo.out");
     ResultBlock b;
     readBlock(r, false, b);
     return b;
 }
 
-// ------------------------------------------------------------------------------ writing
-
-TEST(WriteRes, SmallBlockLineByLine) {
-    auto st = freshState();
-    smallProblem(*st);
-    EXPECT_EQ(writtenLines(*st), smallBlockLines());
+void expectDoubles(const std::vector<double>& got, const std::vector<double>& want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < got.size(); ++i) EXPECT_DOUBLE_EQ(got[i], want[i]) << "value " << i;
 }
 
-TEST(WriteRes, SweepLinesOnlyInProblemOneAndAlsoForModeNo) {
-    auto st = freshState();
-    smallProblem(*st);
+template <class Row> Strs names(const std::vector<Row>& rows) {
+    Strs out;
+    for (const auto& r : rows) out.push_back(r.name);
+    return out;
+}
+
+class WriteRes : public ::testing::Test {
+  protected:
+    WriteRes() { smallProblem(*st); }
+    std::unique_ptr<ProgramState> st = freshState();
+};
+using ReadBlock = WriteRes;
+
+// ------------------------------------------------------------------------------ writing
+
+TEST_F(WriteRes, SmallBlockLineByLineAlsoToTheFile) {
+    EXPECT_EQ(writtenLines(*st), test::smallBlockLines());
+    // To the file: problem 1 of a run replaces it, the others are appended.
+    test::TempDir dir;
+    const auto path = dir.file("Tempo.out");
+    std::string err;
+    for (bool create : {true, false, true}) ASSERT_TRUE(writeresToFile(*st, path, create, err)) << err;
+    EXPECT_EQ(readWholeFile(path), std::optional(blockText(*st)));
+}
+
+TEST_F(WriteRes, SweepLinesOnlyInProblemOneAndAlsoForModeNo) {
     st->Sweepmode = "No";
     st->Nsel = 3.0;
     st->Selname = {"", "pH", "Na", "DOC"};
     st->Seltype = {"", "", "Concentration", "Activity"};
-    auto lines = writtenLines(*st);
-    ASSERT_GT(lines.size(), 6u);
-    EXPECT_EQ(lines[2], R"("Below is information on selected sweep results")");
-    EXPECT_EQ(lines[3], R"(3,"pH")");
-    EXPECT_EQ(lines[4], R"("Na","Concentration")");
-    EXPECT_EQ(lines[5], R"("DOC","Activity")");
-    EXPECT_EQ(lines[6], R"("No. of iterations ",12)");
-
+    expectLines(*st, 2,
+                {R"("Below is information on selected sweep results")", R"(3,"pH")",
+                 R"("Na","Concentration")", R"("DOC","Activity")", R"("No. of iterations ",12)"});
     st->Probno = 2;
-    lines = writtenLines(*st);
-    EXPECT_EQ(lines[1], R"("No. of problems in this file ",1)");
-    EXPECT_EQ(lines[2], R"("No. of iterations ",12)");
-
+    expectLines(*st, 1, {R"("No. of problems in this file ",1)", R"("No. of iterations ",12)"});
     st->Probno = 1;
     st->Sweepmode = "";
-    EXPECT_EQ(writtenLines(*st)[2], R"("No. of iterations ",12)");
-}
+    expectLines(*st, 2, {R"("No. of iterations ",12)"});
 
-TEST(WriteRes, SweepCountAndLinesStayInStep) {
-    auto st = freshState();
-    smallProblem(*st);
+    // The count and the lines stay in step.
     st->Sweepmode = "Only multi";
-    st->Nsel = 3.0;
     st->Selname = {"", "pH"}; // fewer names than the count says
-    auto lines = writtenLines(*st);
-    EXPECT_EQ(lines[3], R"(3,"pH")");
-    EXPECT_EQ(lines[4], R"("","")");
-    EXPECT_EQ(lines[5], R"("","")");
+    st->Seltype.clear();
+    expectLines(*st, 3, {R"(3,"pH")", R"("","")", R"("","")"});
     st->Nsel.clear();
-    lines = writtenLines(*st);
-    EXPECT_EQ(lines[3], R"(,"pH")");
-    EXPECT_EQ(lines[4], R"("No. of iterations ",12)");
+    expectLines(*st, 3, {R"(,"pH")", R"("No. of iterations ",12)"});
 }
 
-TEST(WriteRes, ErrorLineForTheRunningProblem) {
-    auto st = freshState();
-    smallProblem(*st);
+TEST_F(WriteRes, ErrorLineForTheRunningProblem) {
     st->Runprob = st->Probno = 2;
     st->setIterr(1, 1);
-    EXPECT_EQ(writtenLines(*st)[2], R"("No. of iterations ",12)");
+    expectLines(*st, 2, {R"("No. of iterations ",12)"});
     st->setIterr(2, 1);
-    auto lines = writtenLines(*st);
-    EXPECT_EQ(lines[2], R"("ERROR - Exceedance of no. of iterations")");
-    EXPECT_EQ(lines[3], R"("No. of iterations ",12)");
+    expectLines(*st, 2, {R"("ERROR - Exceedance of no. of iterations")", R"("No. of iterations ",12)"});
 }
 
-TEST(WriteRes, WaterModeEndsAfterTheTotalsTitle) {
-    auto st = freshState();
-    smallProblem(*st);
+TEST_F(WriteRes, WaterModeEndsAfterTheTotalsTitle) {
     st->ProgMode = "Water";
-    auto lines = writtenLines(*st);
-    ASSERT_GE(lines.size(), 3u);
-    EXPECT_EQ(lines[3], R"("Program mode ","Water")");
-    EXPECT_EQ(lines[lines.size() - 2], R"("TOTAL AQUEOUS-PHASE CONCENTRATIONS AND KD VALUES:")");
-    EXPECT_EQ(lines.back(), R"("")");
+    expectLines(*st, 3, {R"("Program mode ","Water")"});
+    expectLines(*st, -2, {R"("TOTAL AQUEOUS-PHASE CONCENTRATIONS AND KD VALUES:")", R"("")"});
+    ResultBlock b = readFirst(blockText(*st));
+    ASSERT_TRUE(b.complete) << b.error;
+    EXPECT_EQ(b.master.size(), 2u);
+    EXPECT_FALSE(b.hasKdSection);
+    EXPECT_TRUE(b.totals.empty());
 }
 
-TEST(WriteRes, PrecipitationLines) {
-    auto st = freshState();
-    smallProblem(*st);
+TEST_F(WriteRes, PrecipitationLinesWrittenAndRead) {
     test::nameSpecies(*st, 11, "Fe");
     st->Tot[11] = 0.002;
     st->Tcalc[11] = 0.0005;
     st->FePpt = "Yes";
-    auto lines = writtenLines(*st);
-    EXPECT_EQ(lines[19], R"("[Fe(OH)3 ppt]","Yes",.0015)");
-    EXPECT_EQ(lines[20], R"("% Tot Fe pptd ",75)");
-    EXPECT_EQ(lines[21], R"("[Al(OH)3 ppt]","No",0)");
-    EXPECT_EQ(lines[22], R"("")");
-
+    expectLines(
+        *st, 19,
+        {R"("[Fe(OH)3 ppt]","Yes",.0015)", R"("% Tot Fe pptd ",75)", R"("[Al(OH)3 ppt]","No",0)", R"("")"});
     st->AlPpt = "Yes"; // flagged but no aluminium at all: no percentage of nothing
-    lines = writtenLines(*st);
-    EXPECT_EQ(lines[21], R"("[Al(OH)3 ppt]","Yes",0)");
-    EXPECT_EQ(lines[22], R"("% Tot Al pptd ",0)");
+    expectLines(*st, 21, {R"("[Al(OH)3 ppt]","Yes",0)", R"("% Tot Al pptd ",0)"});
+
+    st->FePpt = "No";
+    st->Tot[11] = 0;
+    test::nameSpecies(*st, 5, "Al");
+    st->Tot[5] = 0.004;
+    st->Tcalc[5] = 0.001;
+    ResultBlock b = readFirst(blockText(*st));
+    ASSERT_TRUE(b.complete) << b.error;
+    EXPECT_FALSE(b.fe.hasPercent);
+    EXPECT_EQ(b.al.flag, "Yes");
+    ASSERT_TRUE(b.al.hasPercent);
+    expectDoubles({b.al.amount, b.al.percent}, {0.003, 75});
+    EXPECT_EQ(names(b.master), (Strs{"Na", "Cl", "Al"}));
 }
 
-TEST(WriteRes, ChargeRatioWithoutAnionsAndFaaqAboveNoValue) {
-    auto st = freshState();
-    smallProblem(*st);
+TEST_F(WriteRes, ChargeRatioWithoutAnionsAndFaaqAboveNoValue) {
     st->Negchg = 0;
-    st->Faaq = 1500.0f;
-    st->FaaqRes = 1500.0f;
-    auto lines = writtenLines(*st);
-    EXPECT_EQ(lines[6], R"("Charge ratio ",0)");
-    EXPECT_EQ(lines[7], R"("Charge difference ",.75)");
-    EXPECT_EQ(lines[8], R"("Faaq (Fixed) ",1500)");
+    st->Faaq = st->FaaqRes = 1500.0f;
+    expectLines(*st, 6, {R"("Charge ratio ",0)", R"("Charge difference ",.75)", R"("Faaq (Fixed) ",1500)"});
     st->Faaq = st->FaaqRes = 0.013f;
-    EXPECT_EQ(writtenLines(*st)[8], R"("Faaq (Fixed) ",.013)");
+    expectLines(*st, 8, {R"("Faaq (Fixed) ",.013)"});
     st->Faaq = 999.0f; // calculated: the value the solve used
-    EXPECT_EQ(writtenLines(*st)[8], R"("Faaq (Calc) ",.013)");
+    expectLines(*st, 8, {R"("Faaq (Calc) ",.013)"});
 }
 
-TEST(WriteRes, ZeroConcentrationsAndTotalsAreLeftOut) {
-    auto st = freshState();
-    smallProblem(*st);
+TEST_F(WriteRes, ZeroConcentrationsAndTotalsAreLeftOut) {
     st->Conc[3] = 0;
     st->Tot[1] = 0;
     auto text = blockText(*st);
-    EXPECT_EQ(text.find(R"(3,"Cl",.5,.4)"), std::string::npos);
-    EXPECT_EQ(text.find(R"(1,"H",0,0,0)"), std::string::npos);
-    EXPECT_EQ(text.find("NaCl"), std::string::npos);
+    for (const char* gone : {R"(3,"Cl",.5,.4)", R"(1,"H",0,0,0)", "NaCl"})
+        EXPECT_EQ(text.find(gone), std::string::npos) << gone;
     st->Tot[51] = 1e-9; // OH- has a Kd line of zeros but no master row
     text = blockText(*st);
     EXPECT_NE(text.find("51,\"OH\",0,0,0\r\n"), std::string::npos);
     EXPECT_EQ(text.find("51,\"OH\",0,0,0,0"), std::string::npos);
 }
 
-TEST(WriteRes, ToFileCreatesThenAppends) {
-    test::TempDir dir;
-    auto st = freshState();
-    smallProblem(*st);
-    const auto path = dir.file("Tempo.out");
-    std::string err;
-    ASSERT_TRUE(writeresToFile(*st, path, true, err)) << err;
-    ASSERT_TRUE(writeresToFile(*st, path, false, err)) << err;
-    ASSERT_TRUE(writeresToFile(*st, path, true, err)) << err;
-    auto text = readWholeFile(path);
-    ASSERT_TRUE(text);
-    EXPECT_EQ(*text, blockText(*st));
-}
-
-TEST(WriteRes, ValueWithoutDecimalFormIsWrittenEmpty) {
-    auto st = freshState();
-    smallProblem(*st);
+TEST_F(WriteRes, ValueWithoutDecimalFormIsWrittenEmpty) {
     st->Ionic = std::numeric_limits<double>::quiet_NaN();
     st->Act[2] = std::numeric_limits<double>::infinity();
     const std::string text = blockText(*st);
@@ -190,9 +184,7 @@ TEST(WriteRes, ValueWithoutDecimalFormIsWrittenEmpty) {
 
 // ------------------------------------------------------------------------------ reading
 
-TEST(ReadBlock, GivesBackWhatWasWritten) {
-    auto st = freshState();
-    smallProblem(*st);
+TEST_F(ReadBlock, GivesBackWhatWasWritten) {
     st->Sweepmode = "Sweep - increment";
     st->Nsel = 2.0;
     st->Selname = {"", "pH", "NaCl"};
@@ -201,138 +193,74 @@ TEST(ReadBlock, GivesBackWhatWasWritten) {
     ResultBlock b = readFirst(blockText(*st));
     ASSERT_TRUE(b.complete) << b.error;
     EXPECT_TRUE(b.error.empty());
-    EXPECT_EQ(b.probno, 1);
-    EXPECT_EQ(b.nprob, 1);
-    ASSERT_TRUE(b.sweep.present);
-    EXPECT_EQ(b.sweep.Nswsel, 2);
-    EXPECT_EQ(b.sweep.Swselname[1], "pH");
-    EXPECT_EQ(b.sweep.Swselname[2], "NaCl");
+    EXPECT_EQ(std::tuple(b.probno, b.nprob, b.iterations, b.iterError), std::tuple(1, 1, 12, true));
+    EXPECT_EQ(std::tuple(b.sweep.present, b.sweep.Nswsel), std::tuple(true, 2));
+    EXPECT_EQ(b.sweep.Swselname, (Strs{"", "pH", "NaCl"}));
     EXPECT_EQ(b.sweep.Swseltype[2], "Log Activity");
-    EXPECT_TRUE(b.iterError);
-    EXPECT_EQ(b.iterations, 12);
     EXPECT_EQ(b.mode, std::optional<std::string>("Soil"));
-    EXPECT_DOUBLE_EQ(b.pH, 7.05);
-    EXPECT_DOUBLE_EQ(b.ionic, 0.05);
-    EXPECT_DOUBLE_EQ(b.chargeRatio, 1.5);
-    EXPECT_DOUBLE_EQ(b.chargeDiff, 0.25);
-    EXPECT_EQ(b.faaqKind, FaaqKind::Calc);
-    EXPECT_DOUBLE_EQ(b.faaq, 0.013);
-    EXPECT_DOUBLE_EQ(b.zedHA, -0.0025);
-    EXPECT_DOUBLE_EQ(b.zedFA, -0.005);
-    EXPECT_DOUBLE_EQ(b.ratioFA, 3.5);
-    EXPECT_DOUBLE_EQ(b.fracFADDL, 0.02);
-    EXPECT_DOUBLE_EQ(b.fracSol, 1.0);
-    EXPECT_EQ(b.fe.flag, "No");
-    EXPECT_FALSE(b.fe.hasPercent);
-    EXPECT_DOUBLE_EQ(b.satIndex, 1.25);
-    ASSERT_EQ(b.master.size(), 2u);
+    EXPECT_EQ(std::tuple(b.faaqKind, b.fe.flag, b.fe.hasPercent), std::tuple(FaaqKind::Calc, "No", false));
+    EXPECT_EQ(names(b.master), (Strs{"Na", "Cl"}));
+    EXPECT_EQ(names(b.species), (Strs{"H", "Na", "Cl", "OH"})); // H taken with the section title
+    EXPECT_EQ(names(b.totals), (Strs{"Na", "Cl"}));             // H skipped
+    ASSERT_TRUE(b.hasKdSection && b.master.size() == 2 && b.species.size() == 4 && b.totals.size() == 2);
     EXPECT_EQ(b.master[0].index, 2);
-    EXPECT_EQ(b.master[0].name, "Na");
     EXPECT_EQ(b.master[0].fr, (std::array<double, 6>{0.5, 0, 0, 0.5, 0, 0}));
-    ASSERT_EQ(b.species.size(), 4u);
-    EXPECT_EQ(b.species[0].name, "H"); // taken with the section title
-    EXPECT_DOUBLE_EQ(b.species[0].conc, 1e-7);
-    EXPECT_EQ(b.species[2].name, "Cl");
-    EXPECT_DOUBLE_EQ(b.species[2].act, 0.4);
-    EXPECT_TRUE(b.hasKdSection);
-    ASSERT_EQ(b.totals.size(), 2u); // H skipped
-    EXPECT_EQ(b.totals[0].name, "Na");
-    EXPECT_DOUBLE_EQ(b.totals[0].aqconc, 0.125);
-    EXPECT_DOUBLE_EQ(b.totals[0].kd, 250);
-    EXPECT_DOUBLE_EQ(b.totals[0].kdapp, 250);
+    expectDoubles({b.pH, b.ionic, b.chargeRatio, b.chargeDiff, b.faaq, b.zedHA, b.zedFA, b.ratioHA, b.ratioFA,
+                   b.fracHADDL, b.fracFADDL, b.fracSol, b.satIndex},
+                  {7.05, 0.05, 1.5, 0.25, 0.013, -0.0025, -0.005, 2, 3.5, 0.01, 0.02, 1, 1.25});
+    expectDoubles(
+        {b.species[0].conc, b.species[2].act, b.totals[0].aqconc, b.totals[0].kd, b.totals[0].kdapp},
+        {1e-7, 0.4, 0.125, 250, 250});
 }
 
-TEST(ReadBlock, PrecipitationAndWaterMode) {
-    auto st = freshState();
-    smallProblem(*st);
-    test::nameSpecies(*st, 5, "Al");
-    st->Tot[5] = 0.004;
-    st->Tcalc[5] = 0.001;
-    st->AlPpt = "Yes";
-    st->ProgMode = "Water";
-    ResultBlock b = readFirst(blockText(*st));
-    ASSERT_TRUE(b.complete) << b.error;
-    EXPECT_FALSE(b.fe.hasPercent);
-    EXPECT_EQ(b.al.flag, "Yes");
-    EXPECT_DOUBLE_EQ(b.al.amount, 0.003);
-    ASSERT_TRUE(b.al.hasPercent);
-    EXPECT_DOUBLE_EQ(b.al.percent, 75);
-    EXPECT_EQ(b.master.size(), 3u);
-    EXPECT_FALSE(b.hasKdSection);
-    EXPECT_TRUE(b.totals.empty());
-}
-
-TEST(ReadBlock, OldFileWithoutModeLine) {
-    auto st = freshState();
-    smallProblem(*st);
-    auto text = replaced(blockText(*st), "\"Program mode \",\"Soil\"\r\n", "");
-    ResultBlock b = readFirst(text);
+TEST_F(ReadBlock, OldOrSparseBlocksAreStillRead) {
+    ResultBlock b = readFirst(replaced(blockText(*st), "\"Program mode \",\"Soil\"\r\n", ""));
     ASSERT_TRUE(b.complete) << b.error;
     EXPECT_FALSE(b.mode.has_value());
     EXPECT_DOUBLE_EQ(b.pH, 7.05);
     EXPECT_EQ(b.totals.size(), 2u);
 
+    b = readFirst(replaced(blockText(*st), "\"Faaq (Calc) \",.013\r\n", ""));
+    ASSERT_TRUE(b.complete) << b.error;
+    EXPECT_EQ(b.faaqKind, FaaqKind::Missing);
+    expectDoubles({b.zedHA, b.zedFA}, {-0.0025, -0.005});
+
+    st->Nsplist = 0; // no species rows at all
+    b = readFirst(blockText(*st));
+    ASSERT_TRUE(b.complete) << b.error;
+    EXPECT_TRUE(b.species.empty());
+    EXPECT_EQ(std::tuple(b.master.size(), b.totals.size()), std::tuple(2u, 2u));
+
     st->ProgMode = "Water";
-    text = replaced(blockText(*st), "\"Program mode \",\"Water\"\r\n", "");
-    b = readFirst(text);
+    b = readFirst(replaced(blockText(*st), "\"Program mode \",\"Water\"\r\n", ""));
     ASSERT_TRUE(b.complete) << b.error;
     EXPECT_FALSE(b.hasKdSection);
 }
 
-TEST(ReadBlock, BlockWithoutFaaqLineIsStillRead) {
-    auto st = freshState();
-    smallProblem(*st);
-    auto text = replaced(blockText(*st), "\"Faaq (Calc) \",.013\r\n", "");
-    ResultBlock b = readFirst(text);
-    ASSERT_TRUE(b.complete) << b.error;
-    EXPECT_EQ(b.faaqKind, FaaqKind::Missing);
-    EXPECT_DOUBLE_EQ(b.zedHA, -0.0025);
-    EXPECT_DOUBLE_EQ(b.zedFA, -0.005);
-}
-
-TEST(ReadBlock, NoSpeciesRowsAtAll) {
-    auto st = freshState();
-    smallProblem(*st);
-    st->Nsplist = 0;
-    ResultBlock b = readFirst(blockText(*st));
-    ASSERT_TRUE(b.complete) << b.error;
-    EXPECT_TRUE(b.species.empty());
-    EXPECT_EQ(b.master.size(), 2u);
-    EXPECT_EQ(b.totals.size(), 2u);
-}
-
-class ManyMasters : public ::testing::TestWithParam<int> {};
+class ManyMasters : public WriteRes, public ::testing::WithParamInterface<std::size_t> {};
 
 TEST_P(ManyMasters, AllRowsReadAndSectionsStayInStep) {
-    const int n = GetParam();
-    auto st = freshState();
-    smallProblem(*st);
+    const std::size_t n = GetParam();
     st->Tot[2] = st->Tot[3] = 0;
-    st->Nsplist = 0;
-    st->Splist[++st->Nsplist] = 1;
-    int made = 0;
-    for (int i = 2; made < n; ++i) {
+    st->Nsplist = 1; // H only
+    for (int i = 2; st->Nsplist <= static_cast<int>(n); ++i) {
         if (i == 51) continue;
-        const std::string name = "C" + std::to_string(i);
-        st->SpName[i] = name;
+        st->SpName[i] = "C" + std::to_string(i);
         st->SpComp1[i] = static_cast<i16>(i);
         st->SpSto1[i] = 1;
         st->Tot[i] = st->Tcalc[i] = st->Conc[i] = 0.5;
         st->Act[i] = 0.25;
         st->Splist[++st->Nsplist] = static_cast<i16>(i);
-        ++made;
     }
     ResultBlock b = readFirst(blockText(*st));
     ASSERT_TRUE(b.complete) << b.error;
-    ASSERT_EQ(b.master.size(), static_cast<std::size_t>(n));
-    EXPECT_EQ(b.species.size(), static_cast<std::size_t>(n) + 1);
-    ASSERT_EQ(b.totals.size(), static_cast<std::size_t>(n));
-    EXPECT_EQ(b.master.back().name, b.totals.back().name);
-    EXPECT_EQ(b.species.back().name, b.master.back().name);
+    ASSERT_EQ(std::tuple(b.master.size(), b.species.size(), b.totals.size()), std::tuple(n, n + 1, n));
+    EXPECT_EQ(std::tuple(b.master.back().name, b.species.back().name),
+              std::tuple(b.totals.back().name, b.master.back().name));
     EXPECT_DOUBLE_EQ(b.species.back().act, 0.25);
 }
 
-INSTANTIATE_TEST_SUITE_P(Counts, ManyMasters, ::testing::Values(1, 49, 50, 60));
+INSTANTIATE_TEST_SUITE_P(Counts, ManyMasters, ::testing::Values<std::size_t>(1, 49, 50, 60));
 
 // ------------------------------------------------------------------------------ files
 
@@ -358,10 +286,7 @@ TEST(ResultFile, FindsBlockThreeAndMissesBlockSix) {
     ResultBlock b;
     for (int k = 1; k <= 5; ++k) {
         ASSERT_TRUE(readResultFile(path, k, b, err)) << k << ": " << err;
-        EXPECT_EQ(b.probno, k);
-        EXPECT_EQ(b.nprob, 5);
-        EXPECT_DOUBLE_EQ(b.pH, 3.0 + k);
-        EXPECT_EQ(b.hasKdSection, k != 4);
+        EXPECT_EQ(std::tuple(b.probno, b.nprob, b.pH, b.hasKdSection), std::tuple(k, 5, 3.0 + k, k != 4));
     }
     EXPECT_FALSE(readResultFile(path, 6, b, err));
     EXPECT_NE(err.find("no block"), std::string::npos) << err;
@@ -369,11 +294,9 @@ TEST(ResultFile, FindsBlockThreeAndMissesBlockSix) {
     EXPECT_FALSE(readResultFile(path, 0, b, err));
     EXPECT_FALSE(readResultFile(dir.file("missing.OUT"), 1, b, err));
     EXPECT_NE(err.find("cannot be opened"), std::string::npos) << err;
-}
 
-TEST(ResultFile, ConsecutiveBlocksReadWithoutSearching) {
+    // Consecutive blocks read without searching, then a search.
     FieldReader r(fiveBlocks(), "five");
-    ResultBlock b;
     ASSERT_TRUE(readBlock(r, false, b)) << b.error;
     ASSERT_TRUE(readBlock(r, false, b)) << b.error;
     EXPECT_EQ(b.probno, 2);
@@ -382,26 +305,7 @@ TEST(ResultFile, ConsecutiveBlocksReadWithoutSearching) {
     EXPECT_EQ(b.probno, 3);
 }
 
-TEST(ResultFile, TruncatedAnywhereNeverCompletes) {
-    const std::string text = fiveBlocks();
-    const std::size_t firstEnd = text.find("\"RESULTS", 1);
-    ASSERT_NE(firstEnd, std::string::npos);
-    for (std::size_t n = 0; n + 3 < firstEnd; n += 3) {
-        ResultBlock b = readFirst(text.substr(0, n));
-        EXPECT_FALSE(b.complete) << "cut at " << n;
-        EXPECT_FALSE(b.error.empty()) << "cut at " << n;
-    }
-    // Block 5 cut short, found by the search.
-    FieldReader r(text.substr(0, text.size() - 40), "cut");
-    ResultBlock b;
-    ASSERT_TRUE(findBlock(r, 5));
-    EXPECT_FALSE(readBlock(r, true, b));
-    EXPECT_EQ(b.probno, 5);
-    EXPECT_EQ(b.master.size(), 2u); // what was read is kept
-    EXPECT_NE(b.error.find("ends before"), std::string::npos) << b.error;
-}
-
-TEST(ResultFile, TextWhereANumberBelongs) {
+TEST(ResultFile, TextWhereANumberOrLabelBelongs) {
     auto st = freshState();
     smallProblem(*st);
     const std::string text = blockText(*st);
@@ -419,23 +323,36 @@ TEST(ResultFile, TextWhereANumberBelongs) {
     EXPECT_FALSE(b.complete);
     EXPECT_NE(b.error.find("Ionic strength"), std::string::npos) << b.error;
 
-    b = readFirst("just,some,text\r\n1,2,3\r\n");
-    EXPECT_FALSE(b.complete);
-}
+    EXPECT_FALSE(readFirst("just,some,text\r\n1,2,3\r\n").complete);
 
-TEST(ResultFile, HugeSweepCountEndsAtTheFileEnd) {
-    ResultBlock b = readFirst("\"RESULTS Prob. no. \",1\r\n\"No. of problems in this file \",1\r\n"
-                              "\"Below is information on selected sweep results\"\r\n30000,\"pH\"\r\n");
+    // A huge sweep count ends at the file end.
+    const std::string head = "\"RESULTS Prob. no. \",1\r\n\"No. of problems in this file \",1\r\n"
+                             "\"Below is information on selected sweep results\"\r\n";
+    b = readFirst(head + "30000,\"pH\"\r\n");
     EXPECT_FALSE(b.complete);
     EXPECT_TRUE(b.sweep.present);
-    b = readFirst("\"RESULTS Prob. no. \",1\r\n\"No. of problems in this file \",1\r\n"
-                  "\"Below is information on selected sweep results\"\r\n1E+30,\"pH\"\r\n");
+    b = readFirst(head + "1E+30,\"pH\"\r\n");
     EXPECT_FALSE(b.complete);
     EXPECT_NE(b.error.find("too large"), std::string::npos) << b.error;
 }
 
-TEST(ResultFile, RandomDamageIsReportedNotFatal) {
+TEST(ResultFile, TruncatedOrDamagedFilesAreReportedNotFatal) {
     const std::string good = fiveBlocks();
+    const std::size_t firstEnd = good.find("\"RESULTS", 1);
+    ASSERT_NE(firstEnd, std::string::npos);
+    for (std::size_t n = 0; n + 3 < firstEnd; n += 3) {
+        ResultBlock b = readFirst(good.substr(0, n));
+        EXPECT_FALSE(b.complete) << "cut at " << n;
+        EXPECT_FALSE(b.error.empty()) << "cut at " << n;
+    }
+    // Block 5 cut short, found by the search: what was read is kept.
+    FieldReader r(good.substr(0, good.size() - 40), "cut");
+    ResultBlock b;
+    ASSERT_TRUE(findBlock(r, 5));
+    EXPECT_FALSE(readBlock(r, true, b));
+    EXPECT_EQ(std::tuple(b.probno, b.master.size()), std::tuple(5, 2u));
+    EXPECT_NE(b.error.find("ends before"), std::string::npos) << b.error;
+
     std::mt19937 rng(12345);
     const std::string junk = "\",\r\n0.Ex- ";
     int complete = 0;
@@ -455,7 +372,8 @@ TEST(ResultFile, RandomDamageIsReportedNotFatal) {
             complete += ok;
         }
     }
-    EXPECT_GT(complete, 0); // most damage hits one block only; the others still read
+    EXPECT_GT(complete,
+              0); // most damage hits one block only; the others still read
 }
 
 } // namespace

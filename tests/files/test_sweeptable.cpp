@@ -10,9 +10,8 @@
 namespace kelva {
 namespace {
 
-using test::blockText;
 using test::freshState;
-using test::smallProblem;
+using Col = std::vector<std::string>;
 
 // A run of n problems over pH 4, 5, ... with the given selection; `vary` changes problem k.
 std::string runText(int n, const std::vector<std::pair<std::string, std::string>>& selection,
@@ -20,11 +19,10 @@ std::string runText(int n, const std::vector<std::pair<std::string, std::string>
     std::string text;
     for (int k = 1; k <= n; ++k) {
         auto st = freshState();
-        smallProblem(*st);
+        test::smallProblem(*st);
         st->Sweepmode = sweepBlock ? "Sweep - increment" : "";
         st->Nsel = static_cast<double>(selection.size());
-        st->Selname = {""};
-        st->Seltype = {""};
+        st->Selname = st->Seltype = {""};
         for (const auto& [name, kind] : selection) {
             st->Selname.push_back(name);
             st->Seltype.push_back(kind);
@@ -32,11 +30,10 @@ std::string runText(int n, const std::vector<std::pair<std::string, std::string>
         st->Nprob = static_cast<i16>(n);
         st->Probno = st->Runprob = static_cast<i16>(k);
         st->pH = 3.0 + k;
-        st->Faaq = 0.013f;
-        st->FaaqRes = 0.013f;
+        st->Faaq = st->FaaqRes = 0.013f;
         st->Conc[2] = 0.125 * k;
         if (vary) vary(*st, k);
-        text += blockText(*st);
+        text += test::blockText(*st);
     }
     return text;
 }
@@ -46,32 +43,21 @@ SweepScanInput inputFrom(const std::string& text, std::vector<i16> iterr = {}) {
     FieldReader r(text, "Tempo.out");
     ResultBlock b;
     EXPECT_TRUE(readBlock(r, false, b)) << b.error;
-    SweepScanInput in;
-    in.sel = b.sweep;
-    in.Nswprob = b.nprob;
-    in.Comrat = 0.5f;
-    in.Cactfract = 0.65f;
-    in.Iterr = std::move(iterr);
-    return in;
+    return {b.sweep, b.nprob, 0.5f, 0.65f, std::move(iterr)};
 }
 
-std::vector<std::string> column(const SweepTable& t, int c) {
-    std::vector<std::string> out;
+Col column(const SweepTable& t, int c) {
+    Col out;
     for (int r = 2; r < t.rows; ++r) out.push_back(t.at(r, c));
     return out;
 }
 
-using Col = std::vector<std::string>;
-
-TEST(SweepTable, PhSweepWithConcentrationAndDoc) {
+TEST(SweepTable, PhSweepWithConcentrationAndDocAlsoFromFile) {
     const auto text = runText(5, {{"pH", ""}, {"Na", "Concentration"}, {"DOC", "Concentration"}});
     const SweepTable t = buildSweepTable(text, inputFrom(text));
     ASSERT_EQ(t.rows, 7);
     ASSERT_EQ(t.cols, 4);
-    EXPECT_EQ(t.at(0, 0), "Problem no.");
-    EXPECT_EQ(t.at(0, 1), "pH");
-    EXPECT_EQ(t.at(0, 2), "Na");
-    EXPECT_EQ(t.at(0, 3), "DOC");
+    EXPECT_EQ(t.cells[0], (Col{"Problem no.", "pH", "Na", "DOC"}));
     EXPECT_EQ(t.at(1, 1), "");
     EXPECT_EQ(t.at(1, 2), "Concentration");
     EXPECT_EQ(column(t, 0), (Col{" 1", " 2", " 3", " 4", " 5"}));
@@ -80,6 +66,15 @@ TEST(SweepTable, PhSweepWithConcentrationAndDoc) {
     // 10 mg/l of DOC fixed the dissolved FA at .013 g/l; the table turns it back into DOC.
     EXPECT_EQ(column(t, 3), (Col{" 10", " 10", " 10", " 10", " 10"}));
     for (bool e : t.errorRow) EXPECT_FALSE(e);
+
+    test::TempDir dir;
+    std::string err;
+    ASSERT_TRUE(writeFileAtomic(dir.file("Tempo.out"), text, err)) << err;
+    SweepTable fromFile;
+    ASSERT_TRUE(buildSweepTableFromFile(dir.file("Tempo.out"), inputFrom(text), fromFile, err)) << err;
+    EXPECT_EQ(fromFile.cells, t.cells);
+    EXPECT_FALSE(buildSweepTableFromFile(dir.file("none.out"), inputFrom(text), fromFile, err));
+    EXPECT_FALSE(err.empty());
 }
 
 TEST(SweepTable, NotPresentExactlyWhereTheRowIsMissing) {
@@ -113,69 +108,15 @@ TEST(SweepTable, NotPresentExactlyWhereTheRowIsMissing) {
 TEST(SweepTable, ErrorRowsAreMarkedAndStillFilled) {
     auto vary = [](ProgramState& st, int k) {
         if (k == 3) st.setIterr(3, 1);
+        if (k == 4) st.Conc[2] = 9.9996;    // the mantissa rounds up: the exponent moves
+        if (k == 1) st.Conc[2] = -0.000123; // negative
     };
     const auto text = runText(4, {{"pH", ""}, {"Na", "Concentration"}}, vary);
     const SweepTable t = buildSweepTable(text, inputFrom(text, {0, 0, 0, 1, 0}));
     EXPECT_EQ(column(t, 0), (Col{" 1", " 2", "!!ERROR!!", " 4"}));
     EXPECT_EQ(t.errorRow, (std::vector<bool>{false, false, false, false, true, false}));
     EXPECT_EQ(column(t, 1), (Col{" 4", " 5", " 6", " 7"}));
-    EXPECT_EQ(column(t, 2), (Col{"1.250E-01", "2.500E-01", "3.750E-01", "5.000E-01"}));
-}
-
-TEST(SweepTable, NoSweepBlockGivesProblemNumbersOnly) {
-    const auto text = runText(3, {{"pH", ""}}, {}, false);
-    const SweepScanInput in = inputFrom(text);
-    EXPECT_FALSE(in.sel.present);
-    const SweepTable t = buildSweepTable(text, in);
-    ASSERT_EQ(t.rows, 5);
-    ASSERT_EQ(t.cols, 2);
-    EXPECT_EQ(t.at(0, 0), "Problem no.");
-    EXPECT_EQ(t.at(0, 1), "");
-    EXPECT_EQ(column(t, 0), (Col{" 1", " 2", " 3"}));
-    EXPECT_EQ(column(t, 1), (Col{"", "", ""}));
-}
-
-TEST(SweepTable, MantissaRoundingUpMovesTheExponent) {
-    auto vary = [](ProgramState& st, int k) { st.Conc[2] = k == 1 ? 9.9996 : -0.000123; };
-    const auto text = runText(2, {{"pH", ""}, {"Na", "Concentration"}}, vary);
-    const SweepTable t = buildSweepTable(text, inputFrom(text));
-    EXPECT_EQ(column(t, 2), (Col{"1.000E+01", "-1.230E-04"}));
-}
-
-TEST(SweepTable, CutShortFileLeavesTheRestEmpty) {
-    const auto text = runText(3, {{"pH", ""}, {"Na", "Concentration"}, {"Cl", "Total dissolved"}});
-    const SweepScanInput in = inputFrom(text);
-    const std::size_t third = text.find("\"RESULTS Prob. no. \",3");
-    ASSERT_NE(third, std::string::npos);
-    const SweepTable t = buildSweepTable(text.substr(0, third + 200), in);
-    EXPECT_EQ(column(t, 1), (Col{" 4", " 5", " 6"}));
-    EXPECT_EQ(column(t, 2), (Col{"1.250E-01", "2.500E-01", ""}));
-    EXPECT_EQ(column(t, 3), (Col{"5.000E-01", "5.000E-01", ""}));
-    for (std::size_t n = 0; n < text.size(); n += 7) {
-        const SweepTable cut = buildSweepTable(text.substr(0, n), in);
-        EXPECT_EQ(cut.rows, 5);
-    }
-}
-
-TEST(SweepTable, MoreProblemsClaimedThanBlocks) {
-    const auto text = runText(2, {{"pH", ""}, {"DOC", ""}});
-    SweepScanInput in = inputFrom(text);
-    in.Nswprob = 4;
-    const SweepTable t = buildSweepTable(text, in);
-    EXPECT_EQ(column(t, 1), (Col{" 4", " 5", "", ""}));
-    EXPECT_EQ(column(t, 2), (Col{" 10", " 10", "", ""}));
-}
-
-TEST(SweepTable, FromFile) {
-    test::TempDir dir;
-    const auto text = runText(2, {{"pH", ""}});
-    std::string err;
-    ASSERT_TRUE(writeFileAtomic(dir.file("Tempo.out"), text, err)) << err;
-    SweepTable t;
-    ASSERT_TRUE(buildSweepTableFromFile(dir.file("Tempo.out"), inputFrom(text), t, err)) << err;
-    EXPECT_EQ(column(t, 1), (Col{" 4", " 5"}));
-    EXPECT_FALSE(buildSweepTableFromFile(dir.file("none.out"), inputFrom(text), t, err));
-    EXPECT_FALSE(err.empty());
+    EXPECT_EQ(column(t, 2), (Col{"-1.230E-04", "2.500E-01", "3.750E-01", "1.000E+01"}));
 }
 
 TEST(SweepTable, DocIsCutNotRounded) {
@@ -186,6 +127,38 @@ TEST(SweepTable, DocIsCutNotRounded) {
     EXPECT_EQ(docText(0.0, 1.0f, 1.0f), " 0");
     EXPECT_EQ(docText(0.013, 0.5f, 0.0f), "");
     EXPECT_EQ(docText(0.0, 0.5f, 0.0f), "");
+}
+
+// Missing data leaves cells empty; the table keeps its shape.
+TEST(SweepTable, NoSweepBlockGivesProblemNumbersOnly) {
+    const auto text = runText(3, {{"pH", ""}}, {}, false);
+    const SweepScanInput in = inputFrom(text);
+    EXPECT_FALSE(in.sel.present);
+    const SweepTable t = buildSweepTable(text, in);
+    ASSERT_EQ(t.rows, 5);
+    ASSERT_EQ(t.cols, 2);
+    EXPECT_EQ(t.cells[0], (Col{"Problem no.", ""}));
+    EXPECT_EQ(column(t, 0), (Col{" 1", " 2", " 3"}));
+    EXPECT_EQ(column(t, 1), (Col{"", "", ""}));
+}
+
+TEST(SweepTable, CutShortFileOrMissingBlocksLeaveTheRestEmpty) {
+    const auto text =
+        runText(3, {{"pH", ""}, {"Na", "Concentration"}, {"Cl", "Total dissolved"}, {"DOC", ""}});
+    SweepScanInput in = inputFrom(text);
+    const std::size_t third = text.find("\"RESULTS Prob. no. \",3");
+    ASSERT_NE(third, std::string::npos);
+    SweepTable t = buildSweepTable(text.substr(0, third + 200), in);
+    EXPECT_EQ(column(t, 1), (Col{" 4", " 5", " 6"}));
+    EXPECT_EQ(column(t, 2), (Col{"1.250E-01", "2.500E-01", ""}));
+    EXPECT_EQ(column(t, 3), (Col{"5.000E-01", "5.000E-01", ""}));
+    for (std::size_t n = 0; n < text.size(); n += 7)
+        EXPECT_EQ(buildSweepTable(text.substr(0, n), in).rows, 5);
+
+    in.Nswprob = 5; // more problems claimed than blocks
+    t = buildSweepTable(text, in);
+    EXPECT_EQ(column(t, 1), (Col{" 4", " 5", " 6", "", ""}));
+    EXPECT_EQ(column(t, 4), (Col{" 10", " 10", " 10", "", ""}));
 }
 
 TEST(SweepTable, DamagedFileKeepsTheTableShape) {

@@ -4,42 +4,49 @@
 
 #include "support/testutil.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace kelva::test {
+
+// The lines, each ended by CR LF.
+inline std::string crlfLines(const std::vector<std::string>& lines) {
+    std::string s;
+    for (const auto& l : lines) s += l + "\r\n";
+    return s;
+}
 
 // A database in the file layout: H+, Na+, Al3+, Ca+2, OH-, a species numbered 100, a complex,
 // and a component line after the complex (which the name lookup never reaches).
 inline std::string smallDatabase(int nosite = 1) {
-    auto pk = [&](const std::string& ha, const std::string& fa) {
-        std::string s = ha;
-        for (int k = 2; k <= nosite; ++k) s += "," + ha;
-        s += "," + fa;
-        for (int k = 2; k <= nosite; ++k) s += "," + fa;
-        return s;
+    std::string db = crlfLines(
+        {R"("Kelvaspec DATABASE")", R"("HA parameters",3.3E-03,4.1,8.8,3.3,2.1,-103,.5,1.72E-09,15000)",
+         R"("FA parameters",5.5E-03,3.8,9.2,3.3,2.9,-147,.4,8E-10,1500)", R"("Clay parameters",2.5E-04,80)",
+         R"("Double layer overlap factor",1)", R"("Log KSO(25) & DeltaH for Al(OH)3",8.5,-22800)",
+         R"("Log KSO(25) & DeltaH for Fe(OH)3",2.7,-24600)", R"("Constant to control DDL at low ZED",1000)",
+         R"("Constants for FA desorption",1,1.5,1000)",
+         R"("Heterogeneity",)" + std::to_string(nosite) + ",100,0,0", R"("No. of data lines",8)"});
+    struct Line {
+        const char *head, *ha, *fa, *tail;
     };
-    std::string db = "\"Kelvaspec DATABASE\"\r\n"
-                     "\"HA parameters\",3.3E-03,4.1,8.8,3.3,2.1,-103,.5,1.72E-09,15000\r\n"
-                     "\"FA parameters\",5.5E-03,3.8,9.2,3.3,2.9,-147,.4,8E-10,1500\r\n"
-                     "\"Clay parameters\",2.5E-04,80\r\n"
-                     "\"Double layer overlap factor\",1\r\n"
-                     "\"Log KSO(25) & DeltaH for Al(OH)3\",8.5,-22800\r\n"
-                     "\"Log KSO(25) & DeltaH for Fe(OH)3\",2.7,-24600\r\n"
-                     "\"Constant to control DDL at low ZED\",1000\r\n"
-                     "\"Constants for FA desorption\",1,1.5,1000\r\n";
-    db += "\"Heterogeneity\"," + std::to_string(nosite) + ",100,0,0\r\n";
-    db += "\"No. of data lines\",8\r\n";
-    db += "1,\"H+\",1,1,0,0,1,0,0,0,0," + pk("999", "999") + ",0,0\r\n";
-    db += "2,\"Na+\",1,2,0,0,1,0,0,0,0," + pk("1.5", "1.7") + ",1,1\r\n";
-    db += "5,\"Al3+\",3,5,0,0,1,0,0,0,0," + pk("2.5", "2.7") + ",1,1\r\n";
-    db += "15,\"Ca+2\",2,15,0,0,1,0,0,0,0," + pk("1.2", "1.3") + ",1,1\r\n";
-    db += "51,\"OH-\",-1,51,0,0,1,0,0,0,0," + pk("999", "999") + ",0,0\r\n";
-    db += "100,\"Odd\",0,100,0,0,1,0,0,0,0," + pk("999", "999") + ",0,0\r\n";
-    db += "101,\"NaOH\",0,2,51,0,1,1,0,-13.9,0," + pk("999", "999") + ",0,0\r\n";
-    db += "20,\"Late\",2,20,0,0,1,0,0,0,0," + pk("999", "999") + ",0,0\r\n";
-    db += "\"END OF DATA\"\r\n";
-    return db;
+    for (const auto& [head, ha, fa, tail] :
+         {Line{R"(1,"H+",1,1,0,0,1,0,0,0,0)", "999", "999", "0,0"},
+          Line{R"(2,"Na+",1,2,0,0,1,0,0,0,0)", "1.5", "1.7", "1,1"},
+          Line{R"(5,"Al3+",3,5,0,0,1,0,0,0,0)", "2.5", "2.7", "1,1"},
+          Line{R"(15,"Ca+2",2,15,0,0,1,0,0,0,0)", "1.2", "1.3", "1,1"},
+          Line{R"(51,"OH-",-1,51,0,0,1,0,0,0,0)", "999", "999", "0,0"},
+          Line{R"(100,"Odd",0,100,0,0,1,0,0,0,0)", "999", "999", "0,0"},
+          Line{R"(101,"NaOH",0,2,51,0,1,1,0,-13.9,0)", "999", "999", "0,0"},
+          Line{R"(20,"Late",2,20,0,0,1,0,0,0,0)", "999", "999", "0,0"}}) {
+        db += head;
+        for (const char* pk : {ha, fa})
+            for (int k = 1; k <= nosite; ++k) db += std::string(",") + pk;
+        db += std::string(",") + tail + "\r\n";
+    }
+    return db + "\"END OF DATA\"\r\n";
 }
 
 inline void writeText(const std::string& path, const std::string& content) {
@@ -82,5 +89,13 @@ inline std::unique_ptr<ProgramState> problemState(const TempDir& dir, int nosite
     addRow(*st, "Ca+2", " 2.5E-04");
     return st;
 }
+
+// A test with a scratch folder holding the problem of problemState.
+class ProblemTest : public ::testing::Test {
+  protected:
+    TempDir dir;
+    std::unique_ptr<ProgramState> st = problemState(dir);
+    std::string err;
+};
 
 } // namespace kelva::test

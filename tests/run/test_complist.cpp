@@ -27,22 +27,17 @@ TEST(Complist, AddingNewAndExistingComponents) {
     EXPECT_EQ(st->rows[2].txtName, "Ca+2");
     EXPECT_TRUE(st->rows[2].visible);
 
-    // The same name again replaces the concentration and adds no row.
-    EXPECT_EQ(add(*st, "Ca+2", "5E-04"), "");
+    // The same name again replaces the concentration and adds no row; a blank name does nothing.
+    for (const auto& [name, conc] : {std::pair{"Ca+2", "5E-04"}, {"   ", "1"}, {"", "1"}})
+        EXPECT_EQ(add(*st, name, conc), "");
     EXPECT_EQ(st->Nmast, 2);
     EXPECT_EQ(st->rows[2].txtConc, " 5E-04");
-
-    // A blank name does nothing.
-    EXPECT_EQ(add(*st, "   ", "1"), "");
-    EXPECT_EQ(add(*st, "", "1"), "");
-    EXPECT_EQ(st->Nmast, 2);
     EXPECT_FALSE(st->rows[3].visible);
 }
 
 TEST(Complist, TheTwentySixthComponentIsRefused) {
     auto st = freshState();
     for (int i = 1; i <= 25; ++i) ASSERT_EQ(add(*st, "C" + std::to_string(i), "1"), "");
-    EXPECT_EQ(st->Nmast, 25);
     EXPECT_EQ(add(*st, "C26", "1"), "The list holds at most 25 components");
     EXPECT_EQ(st->Nmast, 25);
     // A component already in a full list can still be changed.
@@ -52,9 +47,7 @@ TEST(Complist, TheTwentySixthComponentIsRefused) {
 
 TEST(Complist, DeletingMovesTheRowsUp) {
     auto st = freshState();
-    add(*st, "A", "1");
-    add(*st, "B", "2");
-    add(*st, "C", "3");
+    for (const auto& [name, conc] : {std::pair{"A", "1"}, {"B", "2"}, {"C", "3"}}) add(*st, name, conc);
     cmdDelete(*st, 2);
     ASSERT_EQ(st->Nmast, 2);
     EXPECT_EQ(st->rows[2].txtName, "C");
@@ -62,41 +55,30 @@ TEST(Complist, DeletingMovesTheRowsUp) {
     EXPECT_FALSE(st->rows[3].visible);
     EXPECT_TRUE(st->rows[3].txtName.empty());
 
-    cmdDelete(*st, 0);
-    cmdDelete(*st, 3);
+    for (int row : {0, 3}) cmdDelete(*st, row); // no such row
     EXPECT_EQ(st->Nmast, 2);
-
-    cmdDelete(*st, 1);
-    cmdDelete(*st, 1);
+    for (int i = 0; i < 2; ++i) cmdDelete(*st, 1);
     EXPECT_EQ(st->Nmast, 0);
     EXPECT_FALSE(st->rows[1].visible);
 }
 
 TEST(Complist, UnitChangesConvertEveryRow) {
     auto st = freshState();
-    add(*st, "A", "0.001");
-    add(*st, "B", "2.5E-04");
-    changeUnit(*st, "Micromol / l");
-    EXPECT_EQ(st->rows[1].txtConc, " 1000");
-    EXPECT_EQ(st->rows[2].txtConc, " 250");
-    EXPECT_EQ(st->main.lblUnits, "Micromol / l");
-    changeUnit(*st, "Millimol / l");
-    EXPECT_EQ(st->rows[1].txtConc, " 1");
-    EXPECT_EQ(st->rows[2].txtConc, " .25");
-    changeUnit(*st, "Mol / l");
-    EXPECT_EQ(st->rows[1].txtConc, " .001");
-    EXPECT_EQ(st->rows[2].txtConc, " .00025");
-    EXPECT_EQ(st->main.lstUnits, "Mol / l");
-
-    changeUnit(*st, "Gallons");
-    EXPECT_EQ(st->main.lblUnits, "Mol / l");
-    EXPECT_EQ(st->rows[1].txtConc, " .001");
-}
-
-TEST(Complist, UnitChangeWithoutComponentsOnlySetsTheLabel) {
-    auto st = freshState();
-    changeUnit(*st, "Millimol / l");
+    changeUnit(*st, "Millimol / l"); // without components only the label changes
     EXPECT_EQ(st->main.lblUnits, "Millimol / l");
     EXPECT_EQ(st->Nmast, 0);
     EXPECT_TRUE(st->rows[1].txtConc.empty());
+
+    changeUnit(*st, "Mol / l");
+    add(*st, "A", "0.001");
+    add(*st, "B", "2.5E-04");
+    for (const auto& [unit, a, b] : {std::tuple{"Micromol / l", " 1000", " 250"},
+                                     {"Millimol / l", " 1", " .25"},
+                                     {"Mol / l", " .001", " .00025"},
+                                     {"Gallons", " .001", " .00025"}}) {
+        changeUnit(*st, unit);
+        EXPECT_EQ(std::tuple(st->rows[1].txtConc, st->rows[2].txtConc), std::tuple(a, b)) << unit;
+        EXPECT_EQ(st->main.lblUnits, std::string(unit) == "Gallons" ? "Mol / l" : unit);
+    }
+    EXPECT_EQ(st->main.lstUnits, "Mol / l");
 }
