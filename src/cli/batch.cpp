@@ -149,6 +149,7 @@ int runBatch(const BatchOptions& opt, std::ostream& err) {
     if (opt.maxIter) st->Itermax = static_cast<i16>(std::clamp(*opt.maxIter, 1, 32766));
     ListRunOptions run;
     run.nprob = header.nprob;
+    run.sweepmode = header.sweepmode;
     run.jobs = std::max(opt.jobs, 1);
     run.afterRead = [&opt](ProgramState& s) {
         if (opt.mode) s.ProgMode = lower(*opt.mode) == "soil" ? "Soil" : "Water";
@@ -176,6 +177,7 @@ int runBatch(const BatchOptions& opt, std::ostream& err) {
     reportLimits(report, st->Itermax, err);
     if (!opt.quiet) {
         err << "Solved " << report.solved << (report.solved == 1 ? " problem" : " problems");
+        if (report.threads > 1) err << " on " << report.threads << " threads";
         if (!report.limitProblems.empty())
             err << " (" << report.limitProblems.size() << " stopped at the iteration limit)";
         err << "; results in " << out << "\n";

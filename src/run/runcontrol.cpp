@@ -23,6 +23,11 @@ constexpr double kKJPerKcal = 4.184;
 
 bool isSweep(const std::string& mode) { return mode == "Sweep - increment" || mode == "Sweep - no increment"; }
 
+std::string readFailure(const FieldReader& in, int k) {
+    return "Problem " + std::to_string(k) + " could not be read: " +
+           (in.error() ? in.error()->describe() : std::string("the list ends early"));
+}
+
 // Reads problem k of the list into `st` (or, for the later problems of an incremental
 // sweep, raises the pH), and checks it. False with the reason in `why`.
 bool prepareProblem(ProgramState& st, FieldReader& in, const ListRunOptions& opt, int k, std::string& why) {
@@ -33,8 +38,7 @@ bool prepareProblem(ProgramState& st, FieldReader& in, const ListRunOptions& opt
     } else {
         if (!(st.Sweepmode == "Sweep - no increment" && k > 1)) setprob(st);
         if (!Fileopener(st, in)) {
-            why = "Problem " + std::to_string(k) + " could not be read: " +
-                  (in.error() ? in.error()->describe() : std::string("the list ends early"));
+            why = readFailure(in, k);
             return false;
         }
     }
@@ -104,11 +108,19 @@ void runParallel(ProgramState& st, FieldReader& in, const ListRunOptions& opt, c
         FieldReader reader = in;
         for (int k = 1; k <= opt.nprob; ++k) {
             std::string why;
+            if ((k - 1) % jobs != w) {
+                // Another worker's problem: only read, to carry its inputs forward (the
+                // set-up it would get touches nothing the reading depends on).
+                if (!Fileopener(ws, reader)) {
+                    errors[static_cast<std::size_t>(k)] = readFailure(reader, k);
+                    return;
+                }
+                continue;
+            }
             if (!prepareProblem(ws, reader, opt, k, why)) {
                 errors[static_cast<std::size_t>(k)] = why;
                 return;
             }
-            if ((k - 1) % jobs != w) continue;
             blocks[static_cast<std::size_t>(k)] = solveProblem(ws);
             std::lock_guard<std::mutex> g(lock);
             recordOutcome(ws, k, report);
@@ -213,10 +225,12 @@ void runList(ProgramState& st, FieldReader& in, const ListRunOptions& opt, const
     st.Iterr.assign(static_cast<std::size_t>(opt.nprob) + 1, 0);
     auto savedHook = st.onIter;
     st.onIter = progress.onIter;
-    if (opt.jobs > 1 && st.Sweepmode == "Only multi" && opt.nprob > 1)
+    if (opt.jobs > 1 && opt.sweepmode == "Only multi" && opt.nprob > 1) {
+        report.threads = std::min(opt.jobs, opt.nprob);
         runParallel(st, in, opt, progress, resultText, report);
-    else
+    } else {
         runSequential(st, in, opt, progress, resultText, report);
+    }
     st.onIter = savedHook;
 }
 
@@ -242,6 +256,7 @@ RunReport cmdRun(ProgramState& st, const RunProgress& progress) {
     }
     ListRunOptions opt;
     opt.nprob = std::max<int>(st.Nprob, 1);
+    opt.sweepmode = st.Sweepmode;
     std::string results;
     runList(st, *in, opt, progress, results, report);
 

@@ -30,6 +30,7 @@ struct RunReport {
     std::string message;
     int nprob = 0;
     int solved = 0;                             // problems solved and written
+    int threads = 1;                            // threads the problems were solved on
     std::vector<int> limitProblems;             // problems that stopped at the iteration limit
     std::vector<std::vector<std::string>> failing; // per problem 1..nprob: tests still failing
     std::string resultFile;                     // path of the result file written
@@ -46,6 +47,8 @@ inline constexpr const char* kNoSolidsMessage =
 // Options of the per-problem loop.
 struct ListRunOptions {
     int nprob = 1;
+    // The list's kind ("Only multi", a sweep, ...) as its first record states it.
+    std::string sweepmode;
     // Solve the problems of an "Only multi" list on this many threads; the result text is the
     // same as with one. Sweeps always run in order, since each continues from the previous.
     int jobs = 1;

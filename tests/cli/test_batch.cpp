@@ -79,10 +79,13 @@ TEST(Batch, ParallelRunGivesTheSameResultFile) {
     o.out = dir.file("one.OUT");
     std::ostringstream err;
     ASSERT_EQ(runBatch(o, err), cli::kExitOk) << err.str();
+    o.quiet = false;
     for (int jobs : {2, 3}) {
         o.jobs = jobs;
         o.out = dir.file("many.OUT");
-        ASSERT_EQ(runBatch(o, err), cli::kExitOk) << err.str();
+        std::ostringstream said;
+        ASSERT_EQ(runBatch(o, said), cli::kExitOk) << said.str();
+        EXPECT_NE(said.str().find("on " + std::to_string(jobs) + " threads"), std::string::npos) << said.str();
         EXPECT_TRUE(slurp(dir.file("one.OUT")) == slurp(dir.file("many.OUT"))) << jobs << " jobs";
     }
     EXPECT_EQ(cli::readAllBlocks(slurp(dir.file("one.OUT")), "one").size(), 7u);
