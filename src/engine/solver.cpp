@@ -151,6 +151,23 @@ void buildPairConstants(ProgramState& st) {
         }
 }
 
+constexpr int kAl = 5, kFe = 11;
+
+// log *Ks of the hydroxide at TempK, and when the metal is present its saturation index; a
+// saturated solution switches the precipitate on and is solved again with the metal's
+// activity fixed by the solid. The temperature correction uses 298 and 0.219 on deltaHr
+// (cal/mol).
+void checkPrecipitation(ProgramState& st, int metal, double dh, double lks25, double& lks, double& si,
+                        std::string& ppt) {
+    lks = (1.0 / 298.0 - 1.0 / static_cast<double>(st.TempK)) * (dh * 0.219) + lks25;
+    if (st.Tot[metal] == 0.0) return;
+    si = Log10(st.Act[metal]) + 3.0 * st.pH;
+    if (si >= lks) {
+        ppt = "Yes";
+        iterate(st);
+    }
+}
+
 } // namespace
 
 void makelist(ProgramState& st) {
@@ -268,23 +285,8 @@ void solver(ProgramState& st) {
     iterate(st);
     st.Zstep[1] = st.Zstep[2] = kSearchStep;
 
-    // The solubility constants' temperature correction uses 298 and 0.219 on deltaHr (cal/mol).
-    st.LksFe = (1.0 / 298.0 - 1.0 / static_cast<double>(st.TempK)) * (st.Dhfe * 0.219) + st.Lksofe25;
-    if (st.Tot[11] != 0.0) {
-        st.SiFe = Log10(st.Act[11]) + 3.0 * st.pH;
-        if (st.SiFe >= st.LksFe) {
-            st.FePpt = "Yes";
-            iterate(st);
-        }
-    }
-    st.LksAl = (1.0 / 298.0 - 1.0 / static_cast<double>(st.TempK)) * (st.Dhal * 0.219) + st.Lksoal25;
-    if (st.Tot[5] != 0.0) {
-        st.SiAl = Log10(st.Act[5]) + 3.0 * st.pH;
-        if (st.SiAl >= st.LksAl) {
-            st.AlPpt = "Yes";
-            iterate(st);
-        }
-    }
+    checkPrecipitation(st, kFe, st.Dhfe, st.Lksofe25, st.LksFe, st.SiFe, st.FePpt); // Fe first,
+    checkPrecipitation(st, kAl, st.Dhal, st.Lksoal25, st.LksAl, st.SiAl, st.AlPpt); // then Al
     // A diffuse layer that could not be balanced in the final evaluation makes the result
     // unreliable: the problem is marked like one that stopped at the iteration limit.
     if (st.RatioFail != 0) st.setIterr(st.currentProblem(), 1);
