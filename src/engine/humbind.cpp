@@ -16,6 +16,36 @@ namespace {
 constexpr double kFlagMarker = 100.0; // "the opposite direction was found last time"
 
 
+// The competitive share-out of one site or pair: species s takes term(s) / (1 + sum of the
+// terms) of it, and holds that share times the density (mol/g). Returns the summed shares SF
+// and their charge ZF.
+struct Shares {
+    double sf = 0.0, zf = 0.0;
+};
+Shares shareOut(const ProgramState& st, const double* term, double* bound, double density) {
+    double d = 1.0;
+    for (int j = 1; j <= st.Nhslist; ++j) d = d + term[st.Hslist[j]];
+    Shares sh;
+    for (int j = 1; j <= st.Nhslist; ++j) {
+        const int s = st.Hslist[j];
+        const double f = term[s] / d;
+        bound[s] = f * density;
+        sh.sf = sh.sf + f;
+        sh.zf = sh.zf + st.SpCharge[s] * f;
+    }
+    return sh;
+}
+
+// Bound amount of each binding species summed over the n sites or pairs of `rows`.
+template <class Rows> void sumOver(const ProgramState& st, const Rows& rows, int n, double* total) {
+    for (int j = 1; j <= st.Nhslist; ++j) {
+        const int s = st.Hslist[j];
+        double t = 0.0;
+        for (int r = 1; r <= n; ++r) t = t + rows(r, s);
+        total[s] = t;
+    }
+}
+
 // Pairs: a bound species replaces two protons, so it carries exp((2 - z) g) / H^2.
 void bidentate(ProgramState& st, int k, double g, double h) {
     auto& sc = st.hum;
@@ -41,26 +71,12 @@ void bidentate(ProgramState& st, int k, double g, double h) {
             if (nosite >= 3) sc.pairTerm(s, 3) = c.pairK3(k, p, s) * a2[s] * pa * pb;
             sc.pairSum[s] = sc.pairTerm(s, 1) + sc.pairTerm(s, 2) + sc.pairTerm(s, 3);
         }
-        double d = 1.0;
-        for (int j = 1; j <= st.Nhslist; ++j) d = d + sc.pairSum[st.Hslist[j]];
-        double sf = 0.0, zf = 0.0;
-        for (int j = 1; j <= st.Nhslist; ++j) {
-            const int s = st.Hslist[j];
-            const double f = sc.pairSum[s] / d;
-            sc.pairBound(p, s) = f * st.PairDen(k, p);
-            sf = sf + f;
-            zf = zf + st.SpCharge[s] * f;
-        }
+        const auto [sf, zf] = shareOut(st, &sc.pairSum[0], sc.pairBound.row(p), st.PairDen(k, p));
         sc.pairCharge[p] = (2.0 * pa * pb * (1.0 - sf) + (1.0 - pb) * pa * (1.0 - sf) + (1.0 - pa) * pb * (1.0 - sf) +
                             zf - 2.0) *
                            st.PairDen(k, p);
     }
-    for (int j = 1; j <= st.Nhslist; ++j) {
-        const int s = st.Hslist[j];
-        double total = 0.0;
-        for (int p = 1; p <= 12; ++p) total = total + sc.pairBound(p, s);
-        sc.pairTotal[s] = total;
-    }
+    sumOver(st, sc.pairBound, 12, &sc.pairTotal[0]);
 }
 
 // Single sites: a bound species replaces one proton; only class 1 binds here, unweighted.
@@ -78,24 +94,10 @@ void monodentate(ProgramState& st, int k, double g, double h) {
             const int s = st.Hslist[j];
             sc.siteTerm[s] = a1[s] * prot * st.KMsite1(k, i, s);
         }
-        double d = 1.0;
-        for (int j = 1; j <= st.Nhslist; ++j) d = d + sc.siteTerm[st.Hslist[j]];
-        double sf = 0.0, zf = 0.0;
-        for (int j = 1; j <= st.Nhslist; ++j) {
-            const int s = st.Hslist[j];
-            const double f = sc.siteTerm[s] / d;
-            sc.siteBound(i, s) = f * st.SiteDen(k, i);
-            sf = sf + f;
-            zf = zf + st.SpCharge[s] * f;
-        }
+        const auto [sf, zf] = shareOut(st, &sc.siteTerm[0], sc.siteBound.row(i), st.SiteDen(k, i));
         sc.siteCharge[i] = ((1.0 - sf) * prot + zf - 1.0) * st.SiteDen(k, i);
     }
-    for (int j = 1; j <= st.Nhslist; ++j) {
-        const int s = st.Hslist[j];
-        double total = 0.0;
-        for (int i = 1; i <= 8; ++i) total = total + sc.siteBound(i, s);
-        sc.siteTotal[s] = total;
-    }
+    sumOver(st, sc.siteBound, 8, &sc.siteTotal[0]);
 }
 
 // Direction flags of the fixed-pH charge search: the step shrinks by 0.8 at every change of
