@@ -1,0 +1,12 @@
+#include "input/frmMain.h"
+
+#include "app/App.h"
+
+namespace kelva {
+
+frmMain::frmMain(App& app, QWidget* parent) : QMainWindow(parent), app_(app) {
+    setObjectName("frmMain");
+    setWindowTitle("Kelvaspec - Input");
+}
+
+} // namespace kelva
