@@ -9,4 +9,6 @@ frmMain::frmMain(App& app, QWidget* parent) : QMainWindow(parent), app_(app) {
     setWindowTitle("Kelvaspec - Input");
 }
 
+void frmMain::showState() {}
+
 } // namespace kelva

@@ -11,6 +11,8 @@ class frmMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit frmMain(App& app, QWidget* parent = nullptr);
+    // Shows the state in the window's controls again (after another window changed it).
+    void showState();
 
 private:
     App& app_;

@@ -147,6 +147,8 @@ struct ProgramState {
     float Comrat = 0.5f;              // organic matter to DOC factor
     float Cactfract = 0.65f;          // dissolved FA as a fraction of DOC
     std::string Directory;            // working directory of the run files
+    // The solver of a run: "Successive substitution" (the damped scheme, the default) or "Newton".
+    std::string Solver = "Successive substitution";
 
     // ---------------------------------------------------------------- engine state
     Arr<double, kMaxSpecies> Act{};   // activities (index 0 unused, reads 0)

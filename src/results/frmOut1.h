@@ -1,0 +1,22 @@
+// Kelvaspec - Output (placeholder until the window is built).
+#pragma once
+
+#include <QMainWindow>
+
+namespace kelva {
+
+class App;
+
+class frmOut1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmOut1(App& app, QWidget* parent = nullptr);
+    // After a run: reads the first problem of the run's result file ("Tempo.out") into the
+    // result windows and sets up the view (Outflag "t", datafeed, headers). The caller shows it.
+    void showRunResults();
+
+private:
+    App& app_;
+};
+
+} // namespace kelva
