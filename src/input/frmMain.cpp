@@ -11,4 +11,6 @@ frmMain::frmMain(App& app, QWidget* parent) : QMainWindow(parent), app_(app) {
 
 void frmMain::showState() {}
 
+void frmMain::openProblemFile(const QString&) {}
+
 } // namespace kelva

@@ -11,4 +11,6 @@ frmOut1::frmOut1(App& app, QWidget* parent) : QMainWindow(parent), app_(app) {
 
 void frmOut1::showRunResults() {}
 
+void frmOut1::openResultFile(const QString&) {}
+
 } // namespace kelva

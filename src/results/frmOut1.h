@@ -14,6 +14,9 @@ public:
     // After a run: reads the first problem of the run's result file ("Tempo.out") into the
     // result windows and sets up the view (Outflag "t", datafeed, headers). The caller shows it.
     void showRunResults();
+    // Opens a result file as "Open output file" does after its dialog and shows this window
+    // in place of the main window (the command line's FILE.OUT).
+    void openResultFile(const QString& path);
 
 private:
     App& app_;
