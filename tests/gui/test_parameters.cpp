@@ -1,6 +1,9 @@
-// The run-parameter windows: what each window shows from the state, what "Save and Back to
-// main menu" stores, and that "Quit without store" stores nothing.
+// The run-parameter windows, the About window and the first start: what each window shows
+// from the state, what "Save and Back to main menu" stores, and that "Quit without store"
+// stores nothing.
+#include "app/Startup.h"
 #include "gui/support/guitest.h"
+#include "parameters/frmAbout.h"
 #include "parameters/frmCO2.h"
 #include "parameters/frmOther.h"
 #include "parameters/frmPrecision.h"
@@ -223,6 +226,45 @@ class TestParameters : public QObject {
         QCOMPARE(p.ui().messages().size(), std::size_t(1));
         QVERIFY(w->isVisible());
         QCOMPARE(QString::fromStdString(p.st().Directory), p.file("runs/new"));
+    }
+
+    void firstStartCopiesWithoutOverwriting() {
+        guitest::Program p;
+        const QString work = p.file("home/kelvaspec");
+        QVERIFY(QDir().mkpath(work));
+        QFile mine(work + "/water.DAT");
+        QVERIFY(mine.open(QIODevice::WriteOnly));
+        mine.write("mine");
+        mine.close();
+        const QByteArray home = qgetenv("HOME");
+        qputenv("HOME", p.file("home").toUtf8());
+        p.st().Directory.clear(); // as the program starts: the default folder in the home folder
+        prepareWorkingDirectory(p.app(), guitest::sourcePath("data"));
+        QCOMPARE(QString::fromStdString(p.st().Directory), work);
+        for (const char* f : {"default.DBS", "soil.DAT", "sweep.DAT", "multi.DAT"})
+            QVERIFY2(QFileInfo::exists(work + "/" + f), f);
+        QVERIFY(mine.open(QIODevice::ReadOnly));
+        QCOMPARE(mine.readAll(), QByteArray("mine"));
+        QVERIFY(p.ui().messages().empty());
+
+        p.st().Directory = p.file("home/kelvaspec/water.DAT/sub").toStdString(); // cannot be made
+        prepareWorkingDirectory(p.app(), guitest::sourcePath("data"));
+        QCOMPARE(p.ui().messages().size(), std::size_t(1));
+        QVERIFY(p.ui().messages()[0].text.contains("water.DAT/sub"));
+        qputenv("HOME", home);
+    }
+
+    void aboutShowsTheVersion() {
+        guitest::Program p;
+        auto& w = p.app().window<frmAbout>();
+        w.show();
+        QCOMPARE(w.windowTitle(), QString("Kelvaspec - About this program"));
+        QVERIFY(child<QLabel>(&w, "lblVersion")->text().startsWith(QString("Version ") + KELVA_VERSION));
+        QVERIFY(child<QLabel>(&w, "lblLicence")->text().contains("MIT"));
+        QVERIFY(!child<QLabel>(&w, "lblIcon")->pixmap().isNull());
+        guitest::screenshot(&w, "frmAbout");
+        guitest::click(child<QPushButton>(&w, "cmdMain"));
+        QVERIFY(!w.isVisible());
     }
 };
 
