@@ -12,6 +12,8 @@ int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName("Kelvaspec");
     QApplication::setApplicationVersion(KELVA_VERSION);
+    QApplication::setWindowIcon(kelva::programIcon());
+    QGuiApplication::setDesktopFileName("kelvaspec");
     kelva::App app(std::make_unique<kelva::ui::QtUi>());
     kelva::prepareWorkingDirectory(app);
     auto& main = app.window<kelva::frmMain>();

@@ -1,19 +1,34 @@
-// Kelvaspec - About this program (placeholder until the window is built).
+// Kelvaspec - About this program: the program's name and version, what it does, where the
+// bundled database's data come from, the licence and where help is found.
 #pragma once
 
-#include <QWidget>
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
 
 namespace kelva {
 
 class App;
 
-class frmAbout : public QWidget {
+class frmAbout : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit frmAbout(App& app, QWidget* parent = nullptr);
 
-private:
+    // The help document: the installed README, or the source tree's when run from the build.
+    static QString helpDocument();
+
+  private:
     App& app_;
+    QLabel* lblIcon;
+    QLabel* lblProgram;
+    QLabel* lblVersion;
+    QLabel* lblDescription;
+    QLabel* lblSources;
+    QLabel* lblLicence;
+    QLabel* lblHelp;
+    QPushButton* cmdMain;
 };
 
 } // namespace kelva

@@ -1,19 +1,30 @@
-// Kelvaspec - Precision (placeholder until the window is built).
+// Kelvaspec - Precision: the required precision of the calculation, in percent. Filled from
+// Precision when built; stores only on "Save and Back to main menu".
 #pragma once
 
-#include <QWidget>
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
 
 namespace kelva {
 
 class App;
 
-class frmPrecision : public QWidget {
+class frmPrecision : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit frmPrecision(App& app, QWidget* parent = nullptr);
 
-private:
+  private:
+    void save();
+
     App& app_;
+    QLabel* Label1;
+    QLineEdit* txtPrecision;
+    QPushButton* cmdMain;
+    QPushButton* cmdQuit;
 };
 
 } // namespace kelva

@@ -1,0 +1,20 @@
+// What the run-parameter windows share: the closing pair of buttons, and the frame of a
+// small window that is filled from the state when built and discarded when left.
+#pragma once
+
+#include <QDialog>
+
+class QHBoxLayout;
+class QPushButton;
+
+namespace kelva::params {
+
+// Makes `w` a modeless parameter window with the given caption; Esc and the title bar's close
+// leave it like "Quit without store".
+void setUpWindow(QDialog* w, const char* objectName, const char* caption);
+
+// The row "Save and Back to main menu" / "Quit without store": cmdMain is the default button
+// (Enter stores), cmdQuit rejects the window. The save handler is connected by the caller.
+QHBoxLayout* saveQuitRow(QDialog* w, QPushButton*& cmdMain, QPushButton*& cmdQuit);
+
+} // namespace kelva::params
