@@ -31,8 +31,8 @@ public:
     };
 
     // Script.
-    void chooseFile(const QString& path) { files_.emplace_back(path); }
-    void cancelFileDialog() { files_.emplace_back(std::nullopt); }
+    void chooseFile(const QString& path) { files_.push_back({path, false}); }
+    void cancelFileDialog() { files_.push_back({QString(), true}); }
     void answerNextMessage(Answer a) { answers_.push_back(a); }
     void setExternalOpenWorks(bool works) { externalWorks_ = works; }
 
@@ -64,7 +64,11 @@ public:
 private:
     std::optional<QString> nextFile(bool save, const QString& caption, const QString& filter, const QString& dir);
 
-    std::deque<std::optional<QString>> files_;
+    struct FileAnswer {
+        QString path;
+        bool cancel = false;
+    };
+    std::deque<FileAnswer> files_;
     std::deque<Answer> answers_;
     std::vector<Shown> messages_;
     std::vector<Asked> asked_;

@@ -95,9 +95,10 @@ std::optional<QString> ScriptedUi::nextFile(bool save, const QString& caption, c
                                             const QString& dir) {
     asked_.push_back({save, caption, filter, dir});
     if (files_.empty()) return std::nullopt;
-    auto f = files_.front();
+    const FileAnswer f = files_.front();
     files_.pop_front();
-    return f;
+    if (f.cancel) return std::nullopt;
+    return f.path;
 }
 
 std::optional<QString> ScriptedUi::openFileName(QWidget*, const QString& caption, const QString& filter,
