@@ -1,11 +1,14 @@
 // The batch runner end to end: problem file in, result file out.
 #include "cli/batch.h"
+#include "files/database.h"
 #include "files/fields.h"
+#include "run/rangecheck.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -78,6 +81,20 @@ void BM_Batch100Inorganic(benchmark::State& state) {
 // The example sweep: a soil at pH 4.0, 4.2, ... 7.8. A sweep runs in order whatever --jobs says.
 void BM_Batch20SoilSweep(benchmark::State& state) { runFile(state, kSource + "/data/examples/sweep.DAT", 20); }
 
+// The check of every problem's ranges that precedes a run: what a list of 100 costs before
+// its first solve.
+void BM_RangeCheck100Inorganic(benchmark::State& state) {
+    auto st = std::make_unique<ProgramState>();
+    st->Dbfile = kSource + "/data/default.DBS";
+    readdb(*st);
+    const FieldReader list(inorganicList(), "inorganic100.DAT");
+    ListRunOptions opt;
+    opt.nprob = 100;
+    opt.sweepmode = "Only multi";
+    for (auto _ : state) benchmark::DoNotOptimize(listRangeRefusal(*st, list, opt));
+}
+
+BENCHMARK(BM_RangeCheck100Inorganic)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Batch100Inorganic)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Batch20SoilSweep)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 

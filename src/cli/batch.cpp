@@ -6,6 +6,7 @@
 #include "files/problemfile.h"
 #include "files/resultfile.h"
 #include "run/runcontrol.h"
+#include "run/summary.h"
 #include "state/state.h"
 
 #include <algorithm>
@@ -103,19 +104,8 @@ bool loadDatabase(ProgramState& st, const BatchOptions& opt, FieldReader& in, st
     return true;
 }
 
-void reportLimits(const RunReport& report, int itermax, std::ostream& err) {
-    for (int k : report.limitProblems) {
-        err << "Problem " << k << " stopped at the iteration limit (" << itermax << " iterations)";
-        const auto& failing = report.failing[static_cast<std::size_t>(k)];
-        if (!failing.empty()) {
-            err << "; still failing: ";
-            for (std::size_t i = 0; i < failing.size(); ++i) err << (i ? "; " : "") << failing[i];
-        }
-        err << "\n";
-    }
-}
-
-bool writeTables(const BatchOptions& opt, const std::string& results, std::ostream& err) {
+bool writeTables(const BatchOptions& opt, const std::string& results, const RunReport& report,
+                 std::ostream& err) {
     if (opt.csv.empty() && opt.json.empty()) return true;
     const auto blocks = readAllBlocks(results, opt.out.empty() ? defaultOut(opt.problems) : opt.out);
     std::string why;
@@ -123,7 +113,7 @@ bool writeTables(const BatchOptions& opt, const std::string& results, std::ostre
         err << "kelvaspec-run: " << why << "\n";
         return false;
     }
-    if (!opt.json.empty() && !writeFileAtomic(opt.json, resultsJson(blocks), why)) {
+    if (!opt.json.empty() && !writeFileAtomic(opt.json, resultsJson(blocks, report.failing), why)) {
         err << "kelvaspec-run: " << why << "\n";
         return false;
     }
@@ -162,7 +152,12 @@ int runBatch(const BatchOptions& opt, std::ostream& err) {
     runList(*st, *in, run, progress.hooks(), results, report);
     progress.finish();
 
+    if (!report.ran) { // refused before anything was solved: no result file
+        err << "kelvaspec-run: " << report.message << "\n";
+        return kExitBadInput;
+    }
     const std::string out = opt.out.empty() ? defaultOut(opt.problems) : opt.out;
+    report.resultFile = out;
     std::string why;
     if (!writeFileAtomic(out, results, why)) {
         err << "kelvaspec-run: cannot write the result file: " << why << "\n";
@@ -173,8 +168,10 @@ int runBatch(const BatchOptions& opt, std::ostream& err) {
         if (report.solved > 0) err << "The results of problems 1 to " << report.solved << " are in " << out << "\n";
         return kExitBadInput;
     }
-    if (!writeTables(opt, results, err)) return kExitBadInput;
-    reportLimits(report, st->Itermax, err);
+    if (!writeTables(opt, results, report, err)) return kExitBadInput;
+    err << limitSummary(report, st->Itermax);
+    if (report.limitProblems.size() > kFewFailures && !opt.json.empty())
+        err << "The failing tests of every problem are in " << opt.json << "\n";
     if (!opt.quiet) {
         err << "Solved " << report.solved << (report.solved == 1 ? " problem" : " problems");
         if (report.threads > 1) err << " on " << report.threads << " threads";

@@ -65,13 +65,16 @@ std::string resultsCsv(const std::vector<ResultBlock>& blocks) {
     return out;
 }
 
-std::string resultsJson(const std::vector<ResultBlock>& blocks) {
+std::string resultsJson(const std::vector<ResultBlock>& blocks,
+                        const std::vector<std::vector<std::string>>& failing) {
     using nlohmann::json;
     json problems = json::array();
     for (const auto& b : blocks) {
         json p;
         p["problem"] = b.probno;
         p["converged"] = !b.iterError;
+        const auto at = static_cast<std::size_t>(b.probno);
+        p["failing_tests"] = b.probno > 0 && at < failing.size() ? json(failing[at]) : json::array();
         p["complete"] = b.complete;
         p["iterations"] = b.iterations;
         p["mode"] = modeOf(b);

@@ -17,6 +17,9 @@ std::vector<ResultBlock> readAllBlocks(const std::string& resultText, const std:
 // not apply to its row is empty.
 std::string resultsCsv(const std::vector<ResultBlock>& blocks);
 
-std::string resultsJson(const std::vector<ResultBlock>& blocks);
+// `failing` (indexed by problem number, as RunReport::failing) gives each problem's
+// "failing_tests": the convergence tests still failing when it stopped at the iteration limit.
+std::string resultsJson(const std::vector<ResultBlock>& blocks,
+                        const std::vector<std::vector<std::string>>& failing = {});
 
 } // namespace kelva::cli

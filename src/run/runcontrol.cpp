@@ -5,6 +5,7 @@
 #include "files/numtext.h"
 #include "files/problemfile.h"
 #include "files/resultfile.h"
+#include "run/rangecheck.h"
 #include "run/readinput.h"
 
 #include <algorithm>
@@ -218,6 +219,11 @@ bool writeRunInput(ProgramState& st, std::string& err) {
 
 void runList(ProgramState& st, FieldReader& in, const ListRunOptions& opt, const RunProgress& progress,
              std::string& resultText, RunReport& report) {
+    report.message = listRangeRefusal(st, in, opt);
+    if (!report.message.empty()) {
+        report.title = kRunErrorTitle;
+        return;
+    }
     report.ran = true;
     report.nprob = opt.nprob;
     st.Nprob = static_cast<i16>(opt.nprob); // every block states the number of problems
@@ -239,6 +245,8 @@ RunReport cmdRun(ProgramState& st, const RunProgress& progress) {
     st.Runprob = 0;
     st.Nsweep = static_cast<i16>(boundedInt(st.Multino, 0, 32767));
     if (refuse(st, report) || refuseComponents(st, report)) return report;
+    report.message = shownRangeRefusal(st);
+    if (!report.message.empty()) return report;
 
     DeltaHInKcal kcal(st);
     if (isSweep(st.Sweepmode)) st.Nprob = st.Nsweep;
@@ -259,6 +267,7 @@ RunReport cmdRun(ProgramState& st, const RunProgress& progress) {
     opt.sweepmode = st.Sweepmode;
     std::string results;
     runList(st, *in, opt, progress, results, report);
+    if (!report.ran) return report; // refused: the last result file stays
 
     report.resultFile = workPath(st, kRunResult).string();
     if (!writeFileAtomic(report.resultFile, results, err)) {

@@ -46,13 +46,15 @@ std::string multiList(int n) {
     return all;
 }
 
-TEST(Batch, SoilExampleMatchesTheGoldenResultFileByteForByte) {
+TEST(Batch, EveryExampleMatchesItsGoldenResultFileByteForByte) {
     TempDir dir;
-    std::ostringstream err;
-    ASSERT_EQ(runBatch(example("soil", dir), err), cli::kExitOk) << err.str();
-    const std::string golden = slurp(sourcePath("data/examples/golden/soil.OUT"));
-    ASSERT_FALSE(golden.empty());
-    EXPECT_TRUE(slurp(dir.file("soil.OUT")) == golden) << "the soil example no longer gives the golden results";
+    for (const std::string name : {"water", "soil", "sweep", "multi"}) {
+        std::ostringstream err;
+        ASSERT_EQ(runBatch(example(name, dir), err), cli::kExitOk) << name << ": " << err.str();
+        const std::string golden = slurp(sourcePath("data/examples/golden/" + name + ".OUT"));
+        ASSERT_FALSE(golden.empty()) << name;
+        EXPECT_TRUE(slurp(dir.file(name + ".OUT")) == golden) << name << " no longer gives its golden file";
+    }
 }
 
 TEST(Batch, EveryExampleRuns) {
