@@ -58,10 +58,11 @@ DbRows takeDbRows(ProgramState& st, int at, int n);
 // tables back as they were.
 #define KELVA_DATABASE_MEMBERS(X)                                                                            \
     X(Ncooh)                                                                                                 \
-    X(Pkha) X(Pkhb) X(Dpkha) X(Dpkhb) X(P) X(Fpr) X(Radius) X(Molwt) X(Eqclay) X(Saclay) X(Dlf) X(Lksoal25)  \
-        X(Dhal) X(Lksofe25) X(Dhfe) X(Kzed) X(K0) X(Beta) X(Nosite) X(S1proc) X(S2proc) X(S3proc)            \
-            X(Ndatalines) X(SpNo) X(SpName) X(SpCharge) X(SpComp1) X(SpComp2) X(SpComp3) X(SpSto1) X(SpSto2) \
-                X(SpSto3) X(SpLogK) X(SpDeltaH) X(SpPKM) X(SpKselHS) X(SpKselClay) X(SpBind)
+    X(Pkha)                                                                                                  \
+    X(Pkhb) X(Dpkha) X(Dpkhb) X(P) X(Fpr) X(Radius) X(Molwt) X(Eqclay) X(Saclay) X(Dlf) X(Lksoal25) X(Dhal)  \
+        X(Lksofe25) X(Dhfe) X(Kzed) X(K0) X(Beta) X(Nosite) X(S1proc) X(S2proc) X(S3proc) X(Ndatalines)      \
+            X(SpNo) X(SpName) X(SpCharge) X(SpComp1) X(SpComp2) X(SpComp3) X(SpSto1) X(SpSto2) X(SpSto3)     \
+                X(SpLogK) X(SpDeltaH) X(SpPKM) X(SpKselHS) X(SpKselClay) X(SpBind)
 
 struct DatabaseTables {
 #define KELVA_DATABASE_MEMBER(m) decltype(ProgramState::m) m;
