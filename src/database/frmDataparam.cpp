@@ -22,13 +22,13 @@ namespace {
 
 constexpr float kNmPerM = 1e9f;
 
-// The value of a box as the leading number of its text, held within what the field can store,
-// so that no box can put an infinity into a database file.
+// The value of a box: the leading number of its text (held at the largest double beyond it).
 double boxValue(const QLineEdit* box) {
-    constexpr double big = std::numeric_limits<double>::max();
-    return std::clamp(text::leadingNumber(box->text().toStdString()), -big, big);
+    return text::leadingNumber(box->text().toStdString());
 }
 
+// Held within the range of a single-precision field, so that no box can put an infinity into a
+// database file.
 float singleValue(double v) {
     constexpr double big = std::numeric_limits<float>::max();
     return static_cast<float>(std::clamp(v, -big, big));

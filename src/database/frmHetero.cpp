@@ -15,9 +15,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <cmath>
-#include <limits>
 #include <optional>
 
 namespace kelva {
@@ -56,8 +54,7 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption) {
 }
 
 double share(const QLineEdit* box) {
-    constexpr double big = std::numeric_limits<double>::max();
-    return std::clamp(text::leadingNumber(box->text().toStdString()), -big, big);
+    return text::leadingNumber(box->text().toStdString());
 }
 
 } // namespace
