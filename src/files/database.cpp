@@ -29,18 +29,6 @@ std::string quoted(const std::string& s) {
     return "\"" + s + "\"";
 }
 
-void clearSpeciesTables(ProgramState& st) {
-    st.SpNo.fill(0);
-    st.SpName.fill(std::string{});
-    for (auto* arr :
-         {&st.SpCharge, &st.SpComp1, &st.SpComp2, &st.SpComp3, &st.SpSto1, &st.SpSto2, &st.SpSto3})
-        arr->fill(0);
-    for (auto* arr : {&st.SpLogK, &st.SpDeltaH, &st.SpKselHS, &st.SpKselClay}) arr->fill(Num{});
-    st.SpPKM.fill(Num{});
-    // A binding flag of an earlier database must not make one of this database bind.
-    st.SpBind.fill(0);
-}
-
 void markConnected(ProgramState& st, bool connected) {
     st.main.txtDb = connected ? st.Dbfile : std::string{};
     st.main.txtDbVisible = connected;
@@ -266,6 +254,18 @@ ReadError openError(const std::string& path) {
 
 } // namespace
 
+void clearSpeciesTables(ProgramState& st) {
+    st.SpNo.fill(0);
+    st.SpName.fill(std::string{});
+    for (auto* arr :
+         {&st.SpCharge, &st.SpComp1, &st.SpComp2, &st.SpComp3, &st.SpSto1, &st.SpSto2, &st.SpSto3})
+        arr->fill(0);
+    for (auto* arr : {&st.SpLogK, &st.SpDeltaH, &st.SpKselHS, &st.SpKselClay}) arr->fill(Num{});
+    st.SpPKM.fill(Num{});
+    // A binding flag of an earlier database must not make one of this database bind.
+    st.SpBind.fill(0);
+}
+
 DbReport readdb(ProgramState& st) {
     DbReport rep;
     auto reader = FieldReader::open(st.Dbfile);
@@ -278,6 +278,8 @@ DbReport readdb(ProgramState& st) {
     st.main.txtCompname.clear();
     st.Dhunit = 1;
     st.optKJ = false;
+    st.dhShown.clear();
+    ++st.vaDbsLoads;
 
     Loader load(st, *reader, rep);
     const bool firstOk = load.firstPass();

@@ -44,13 +44,16 @@ std::optional<std::string> databaseText(const ProgramState& st, std::string& err
 bool savdata(const ProgramState& st, const std::string& path, std::string& err);
 
 // Locks and greys the sheet's pK columns of the site groups that Nosite leaves out (columns
-// 12 and 15 for group 2, 13 and 16 for group 3) and unlocks the others, over rows
-// 0..Ndatalines.
+// 12 and 15 for group 2, 13 and 16 for group 3) and unlocks the others, over every row of
+// the sheet.
 void lockcell(ProgramState& st);
 
-// Empties every sheet cell of columns 1..18, rows 1..Ndatalines, whose value is exactly 999
-// ("no value").
+// Empties every sheet cell of columns 1..18 whose value is exactly 999 ("no value"). A deltaH
+// cell shown in kJ/mol is a kJ/mol value and stays.
 void pro999(ProgramState& st);
+
+// Empties the species tables, SpBind included.
+void clearSpeciesTables(ProgramState& st);
 
 // ---------------------------------------------------------------- editor sheet helpers
 

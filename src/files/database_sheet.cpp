@@ -111,8 +111,10 @@ void sizeDbSheetColumns(DbSheet& sheet) {
 
 void pro999(ProgramState& st) {
     auto& sheet = st.vaDbs;
-    for (int r = 1; r <= st.Ndatalines && hasRow(sheet, r); ++r)
+    const bool kilojoules = st.Dhunit == 2;
+    for (int r = 1; hasRow(sheet, r); ++r)
         for (int c = kFirstDataCol; c <= kLastCol; ++c) {
+            if (c == dbcol::DeltaH && kilojoules) continue;
             auto& cell = sheet.cells[rowIndex(r)][static_cast<std::size_t>(c)];
             if (isNoValue(cell)) cell.clear();
         }
@@ -122,7 +124,7 @@ void lockcell(ProgramState& st) {
     auto& sheet = st.vaDbs;
     const bool lockGroup2 = st.Nosite == 1;
     const bool lockGroup3 = st.Nosite != 3;
-    for (int r = 0; r <= st.Ndatalines && hasRow(sheet, r); ++r) {
+    for (int r = 0; hasRow(sheet, r); ++r) {
         auto& locked = sheet.locked[rowIndex(r)];
         for (int base : {dbcol::PkHA1, dbcol::PkFA1}) {
             locked[static_cast<std::size_t>(base + 1)] = lockGroup2;

@@ -20,8 +20,6 @@ namespace kelva {
 
 namespace {
 
-constexpr double kKJPerKcal = 4.184;
-
 bool isSweep(const std::string& mode) { return mode == "Sweep - increment" || mode == "Sweep - no increment"; }
 
 std::string readFailure(const FieldReader& in, int k) {
@@ -175,31 +173,6 @@ bool refuseComponents(ProgramState& st, RunReport& report) {
     return true;
 }
 
-// The engine takes deltaH in kcal/mol. When the editor shows kJ/mol the tables are converted
-// for the run and put back afterwards, so that a second run never divides again.
-class DeltaHInKcal {
-public:
-    explicit DeltaHInKcal(ProgramState& st) : st_(st) {
-        if (!st.optKJ) return;
-        saved_ = st.SpDeltaH;
-        active_ = true;
-        for (int i = 1; i <= st.Ndatalines; ++i) {
-            const int n = st.SpNo[i];
-            if (n >= 1 && n <= kMaxSpecies && st.SpDeltaH[n].set) st.SpDeltaH[n] = st.SpDeltaH[n].v / kKJPerKcal;
-        }
-    }
-    ~DeltaHInKcal() {
-        if (active_) st_.SpDeltaH = saved_;
-    }
-    DeltaHInKcal(const DeltaHInKcal&) = delete;
-    DeltaHInKcal& operator=(const DeltaHInKcal&) = delete;
-
-private:
-    ProgramState& st_;
-    Arr<Num, kMaxSpecies> saved_{};
-    bool active_ = false;
-};
-
 bool writeRunInput(ProgramState& st, std::string& err) {
     std::error_code ec;
     const auto dir = workPath(st, kRunInput).parent_path();
@@ -248,7 +221,6 @@ RunReport cmdRun(ProgramState& st, const RunProgress& progress) {
     report.message = shownRangeRefusal(st);
     if (!report.message.empty()) return report;
 
-    DeltaHInKcal kcal(st);
     if (isSweep(st.Sweepmode)) st.Nprob = st.Nsweep;
     std::string err;
     if (!writeRunInput(st, err)) {

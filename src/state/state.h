@@ -127,6 +127,18 @@ struct ProgramState {
     bool optKJ = false;               // the editor shows deltaH in kJ/mol
     DbSheet vaDbs;
 
+    // ---------------------------------------------------------------- database editor
+    // While the editor sheet shows deltaH in kJ/mol (Dhunit 2): per sheet row, the kcal/mol
+    // text the conversion started from and the kJ/mol text it showed. A cell still showing
+    // that text goes back to kcal/mol, and into the tables, exactly rather than through the
+    // three decimals shown.
+    struct DeltaHShown {
+        std::string kcal;
+        std::string kj;
+    };
+    std::vector<DeltaHShown> dhShown; // rows 0..vaDbs.maxRows, empty while Dhunit is 1
+    unsigned vaDbsLoads = 0;          // database loads so far: the editor knows when to start afresh
+
     // ---------------------------------------------------------------- problem inputs
     Arr<double, kMaxComponent> Tot{}; // analytical totals, mol/l
     float TempK = 298.16f;            // K
