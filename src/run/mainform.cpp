@@ -62,6 +62,14 @@ void resetSweepForm(ProgramState& st) {
     w.lblConame.fill(std::string());
     w.lblCotype.fill(std::string());
     w.lblConame[1] = "pH";
+    w.Pagestart = 0;
+    w.txtSweepvalVisible.fill(false);
+    w.startIncrVisible = false;
+    w.separateVisible = false;
+    w.cmdPrev10Visible = false;
+    w.cmdNext10Caption = "Next 10";
+    w.cboComp2.clear();
+    w.lstUnit.clear();
     st.Multicap = "0";
 }
 
@@ -97,6 +105,7 @@ void resetter(ProgramState& st) {
 }
 
 void Assigner(ProgramState& st) {
+    Pmoder(st); // the mode the problem was read with
     MainForm& m = st.main;
     // In single precision, as the temperature is held, so that 298.16 K shows as 25.
     m.txtTemp = singleText(st.TempK - 273.16f);
