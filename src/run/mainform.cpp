@@ -27,7 +27,8 @@ void resetList(ProgramState& st) {
     st.Multino.clear();
     st.Selname.clear();
     st.Seltype.clear();
-    st.Directory = defaultDirectory();
+    // The working directory is the user's choice (program-mode window); a reset of the problem
+    // keeps it, so the run files never move without a word.
     st.Probno = 1;
     st.Nprob = 1;
 }

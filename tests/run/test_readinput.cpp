@@ -154,7 +154,7 @@ TEST_F(HandOver, ResetterPutsBackAFreshUnsavedProblem) {
                          w.cmdPrev10Visible),
               std::tuple(0, "Next 10", false, false, false));
     EXPECT_FALSE(m.txtDbVisible || m.navVisible || st->sweep.chkMulti);
-    EXPECT_EQ(st->Directory, defaultDirectory());
+    EXPECT_EQ(st->Directory, dir.path().string()); // the user's working directory stays
     EXPECT_EQ(st->sweep.lblConame[1], "pH");
     // The pH is fixed after a reset, and the list says so.
     EXPECT_EQ(std::tuple(st->PhFixed, m.lstpH), std::tuple("Yes", "Fixed at..."));
