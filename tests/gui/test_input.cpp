@@ -1,13 +1,23 @@
 // The main input window and the component list window: what they show, and what typing,
 // choosing and clicking does to the state.
+#include "database/frmDataparam.h"
+#include "database/frmDbs.h"
+#include "database/frmHetero.h"
 #include "gui/support/inputwindow.h"
 #include "input/frmComplist.h"
+#include "parameters/frmAbout.h"
+#include "parameters/frmCO2.h"
+#include "parameters/frmOther.h"
+#include "parameters/frmPrecision.h"
+#include "results/frmOut1.h"
 #include "run/readinput.h"
+#include "sweep/frmSweepinp.h"
 
 #include <QAccessible>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <functional>
 
 using namespace kelva;
 using namespace kelva::guitest;
@@ -223,6 +233,38 @@ class TestInput : public QObject {
                             QString("Fixed at...")));
         QVERIFY(p.w.txtpH->isVisible());
         QCOMPARE(p.st().Directory, p.dir().toStdString()); // the working folder stays
+    }
+
+    void menusAndButtonsOpenTheOtherWindows() {
+        InputProgram p;
+        p.connectDefault();
+        p.st().Sweepmode = "Only multi";
+        // Windows that take the main window's place, and windows beside it.
+        const std::tuple<std::function<void()>, std::function<QWidget*()>, bool> opens[] = {
+            {[&] { click(p.w.cmdEddbs); }, [&] { return p.app().existing<frmDbs>(); }, true},
+            {[&] { p.w.mnuDatabaseEdit->trigger(); }, [&] { return p.app().existing<frmDbs>(); }, true},
+            {[&] { p.w.mnuDatabaseParameters->trigger(); }, [&] { return p.app().existing<frmDataparam>(); },
+             true},
+            {[&] { p.w.mnuMulti->trigger(); }, [&] { return p.app().existing<frmSweepinp>(); }, true},
+            {[&] { click(p.w.cmdOutput); }, [&] { return p.app().existing<frmOut1>(); }, true},
+            {[&] { p.w.mnuDatabaseHetero->trigger(); }, [&] { return p.app().existing<frmHetero>(); }, false},
+            {[&] { p.w.mnuParametersCO2->trigger(); }, [&] { return p.app().existing<frmCO2>(); }, false},
+            {[&] { p.w.mnuParametersPrecision->trigger(); }, [&] { return p.app().existing<frmPrecision>(); },
+             false},
+            {[&] { p.w.mnuParametersOther->trigger(); }, [&] { return p.app().existing<frmOther>(); }, false},
+            {[&] { p.w.mnuHelpAbout->trigger(); }, [&] { return p.app().existing<frmAbout>(); }, false}};
+        for (const auto& [open, window, replaces] : opens) {
+            open();
+            QWidget* w = window();
+            QVERIFY(w && w->isVisible());
+            QCOMPARE(p.w.isVisible(), !replaces);
+            w->hide();
+            p.w.show();
+        }
+        QCOMPARE(p.st().Multiactive, std::string("1")); // the generator opened on an "Only multi" list
+        auto* first = p.app().existing<frmCO2>();
+        p.w.mnuParametersCO2->trigger(); // a run-parameter window is built anew at each opening
+        QVERIFY(p.app().existing<frmCO2>() != first);
     }
 
     void screenshots() {
