@@ -192,16 +192,18 @@ bool openMultiList(ProgramState& st, const fs::path& input, std::string& err) {
     }
     FieldReader in(*content, input.filename().string());
     auto scratch = std::make_unique<ProgramState>(st);
-    std::vector<std::string> notes;
+    std::vector<std::string> notes, later; // the first problem's notes are already said
     int found = 0;
     std::size_t fields = 0;
     while (found < st.Nsweep && Fileopener(*scratch, in, &notes)) {
         ++found;
         fields = in.fieldsRead();
+        if (found > 1) later.insert(later.end(), notes.begin(), notes.end());
+        notes.clear();
     }
     const bool cut = found < st.Nsweep;
     shortenList(st, found, describe(in, "the file ends early"), err);
-    for (std::size_t i = 1; i < notes.size(); ++i) addNote(err, notes[i]); // the first problem's are known
+    for (const auto& n : later) addNote(err, n);
 
     st.main.navVisible = true;
     st.Nprob = st.Nsweep;

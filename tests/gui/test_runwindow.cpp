@@ -87,12 +87,12 @@ class TestRunWindow : public QObject {
     void theIterationLimitIsSaidInWords() {
         InputProgram p;
         openExample(p, "water.DAT");
-        p.st().Itermax = 20;
+        p.st().Itermax = 3;
         click(p.w.cmdRun);
         QTRY_VERIFY_WITH_TIMEOUT(!p.w.running(), 60000);
         QCOMPARE(p.ui().messages().size(), std::size_t(1));
         const auto& m = p.ui().messages().front();
-        QVERIFY2(m.text.startsWith("Problem 1 stopped at the iteration limit (20 iterations)") &&
+        QVERIFY2(m.text.startsWith("Problem 1 stopped at the iteration limit (3 iterations)") &&
                      m.text.contains("Still failing:\n  "),
                  qPrintable(m.text));
         QCOMPARE(m.icon, ui::Icon::Warning);
