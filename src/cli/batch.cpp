@@ -26,20 +26,6 @@ std::string lower(std::string s) {
     return s;
 }
 
-// A database named in a problem file may be a path from another computer (a Windows path
-// such as c:\kelvaspec\soil.DBS): try it as written, beside the problem file, and by its
-// bare name beside it.
-std::string findDatabase(const std::string& named, const fs::path& problemDir) {
-    std::error_code ec;
-    if (!named.empty() && fs::is_regular_file(named, ec)) return named;
-    std::string bare = named;
-    const auto cut = bare.find_last_of("\\/");
-    if (cut != std::string::npos) bare = bare.substr(cut + 1);
-    for (const fs::path& p : {problemDir / named, problemDir / bare})
-        if (!bare.empty() && fs::is_regular_file(p, ec)) return p.string();
-    return named;
-}
-
 std::string defaultOut(const std::string& problems) {
     fs::path p(problems);
     p.replace_extension(".OUT");
@@ -86,13 +72,14 @@ private:
 };
 
 bool loadDatabase(ProgramState& st, const BatchOptions& opt, FieldReader& in, std::ostream& err) {
-    const fs::path problemDir = fs::path(opt.problems).parent_path();
     const std::string named = opt.db.empty() ? databaseOfProblemFile(st, in) : opt.db;
     if (named.empty()) {
         err << "kelvaspec-run: " << opt.problems << " names no database; give one with --db\n";
         return false;
     }
-    st.Dbfile = opt.db.empty() ? findDatabase(named, problemDir) : named;
+    // A database named in a problem file may be a path from another computer: it is looked
+    // for as written, beside the problem file, and by its bare name beside it.
+    st.Dbfile = opt.db.empty() ? locateDatabase(named, opt.problems).value_or(named) : named;
     const DbReport rep = readdb(st);
     if (!rep.ok) {
         err << "kelvaspec-run: cannot load the database: "

@@ -246,6 +246,7 @@ void iterate(ProgramState& st) {
             return;
         }
         if (st.onIter) st.onIter(st.Iter);
+        if (st.stopRequested()) return; // the run is abandoned; nothing of this solve is kept
         const int n = std::min<int>(st.Iter, 500);
 
         double ionic = 0.0;

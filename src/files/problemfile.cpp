@@ -1,17 +1,19 @@
-// One problem record of the problem input file: the writer Filesaver and the reader
-// Fileopener.
+// One problem record of the problem input file: the writer and the reader Fileopener; the
+// working files' names and the search for the database a problem file names.
 #include "files/problemfile.h"
 
 #include "files/numtext.h"
-#include "run/complist.h"
-#include "run/readinput.h"
+#include "state/helpers.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <optional>
 
 namespace kelva {
+namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kProblemNoLabel = "Problem no.";
@@ -26,6 +28,11 @@ constexpr int kMaxSelection = 8;
 
 std::string quote(const std::string& s) {
     return "\"" + s + "\"";
+}
+
+std::string lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+    return s;
 }
 
 // ---------------------------------------------------------------- writing
@@ -169,7 +176,6 @@ bool readMode(ProgramState& st, FieldReader& in) {
         return false;
     }
     st.ProgMode = upper == "SOIL" ? "Soil" : "Water";
-    Pmoder(st);
     return true;
 }
 
@@ -261,29 +267,38 @@ void clearRows(ProgramState& st) {
     st.Nmast = 0;
 }
 
-bool readComponent(ProgramState& st, FieldReader& in, int i) {
-    std::string name, noText;
+// The component number of a species-number field: its integer part when that lies in 1..99,
+// else 0 (empty, text, a complex's number: a name the database did not know).
+int componentNumber(const std::string& text) {
+    Field bare;
+    bare.text = trimmed(text);
+    const auto no = bare.number();
+    if (!no) return 0;
+    const double n = std::trunc(*no);
+    return n >= 1 && n <= 99 ? static_cast<int>(n) : 0;
+}
+
+bool readComponent(ProgramState& st, FieldReader& in, int i, std::vector<std::string>* notes) {
+    std::string name;
     Field noField;
     if (!in.readText(name, "a component name")) return false;
     if (!in.next(noField)) {
         in.setError("the file ends early (expected the species number of component " + quote(name) + ")");
         return false;
     }
-    noText = trimmed(noField.text);
-    Field bare;
-    bare.text = noText;
-    const auto no = bare.number();
-    const double n = no ? std::trunc(*no) : 0;
-    if (!no || n < 1 || n > 99) {
-        in.setError("component " + quote(trimmed(name)) + " has the species number " + quote(noText) +
-                    "; a component's number lies from 1 to 99 (is the name in the database?)");
-        return false;
-    }
+    const int line = noField.line;
     double conc = 0;
     if (!in.readNumber(conc, "a concentration (mol/l)")) return false;
-    const int s = static_cast<int>(n);
-    st.Tot[s] = conc;
-    st.SpName[s] = name;
+    const int s = componentNumber(noField.text);
+    if (s > 0) {
+        st.Tot[s] = conc;
+        st.SpName[s] = name;
+    } else if (notes) {
+        // The row is kept so that the user can see and correct the name; the run refuses it.
+        notes->push_back(in.name() + ", line " + std::to_string(line) + ": component " +
+                         quote(trimmed(name)) + " has no component number (" + quote(trimmed(noField.text)) +
+                         "); is the name in the database?");
+    }
     double factor = unitFactor(st.main.lstUnits);
     if (factor == 0) factor = 1;
     st.rows[i].txtName = name;
@@ -303,20 +318,60 @@ bool readEnd(FieldReader& in) {
 
 } // namespace
 
-void Filesaver(ProgramState& st, FieldWriter& out) {
+std::string defaultDirectory() {
+    const char* home = std::getenv("HOME");
+#if defined(_WIN32)
+    if (!home || !*home) home = std::getenv("USERPROFILE");
+#endif
+    fs::path base = home && *home ? fs::path(home) : fs::path();
+    return (base / "kelvaspec").string();
+}
+
+fs::path workPath(const ProgramState& st, const std::string& name) {
+    fs::path p(name);
+    if (p.is_absolute()) return p;
+    if (!p.has_parent_path()) {
+        static const std::array<const char*, 4> canonical = {kRunInput, kRunResult, kScratchList,
+                                                             kScratchCopy};
+        for (const char* c : canonical)
+            if (lower(name) == lower(c)) p = c;
+    }
+    const fs::path dir = st.Directory.empty() ? fs::path(defaultDirectory()) : fs::path(st.Directory);
+    return dir / p;
+}
+
+void writeRecord(ProgramState& st, FieldWriter& out) {
     writeHead(st, out);
-    Readinput(st);
     writeValues(st, out);
 }
 
-bool Fileopener(ProgramState& st, FieldReader& in) {
+bool Fileopener(ProgramState& st, FieldReader& in, std::vector<std::string>* notes) {
     clearRows(st);
     int count = 0;
     if (!readMode(st, in) || !readListPart(st, in) || !readConditions(st, in) || !readOptional(st, in, count))
         return false;
     for (int i = 1; i <= count; ++i)
-        if (!readComponent(st, in, i)) return false;
+        if (!readComponent(st, in, i, notes)) return false;
     return readEnd(in);
+}
+
+std::optional<std::string> locateDatabase(const std::string& named, const std::string& problemFile,
+                                          const std::string& base, std::vector<std::string>* tried) {
+    if (trimmed(named).empty()) return std::nullopt;
+    std::string bare = named;
+    const auto cut = bare.find_last_of("\\/");
+    if (cut != std::string::npos) bare = bare.substr(cut + 1);
+    const fs::path dir = fs::path(problemFile).parent_path();
+    fs::path asWritten(named);
+    if (asWritten.is_relative() && !base.empty()) asWritten = fs::path(base) / asWritten;
+    std::vector<fs::path> candidates{asWritten, dir / named};
+    if (!bare.empty() && bare != named) candidates.push_back(dir / bare);
+    std::error_code ec;
+    for (const auto& p : candidates) {
+        if (tried) tried->push_back(p.lexically_normal().string());
+        if (fs::is_regular_file(p, ec)) return p.string();
+    }
+    return std::nullopt;
 }
 
 } // namespace kelva

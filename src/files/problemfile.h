@@ -1,5 +1,6 @@
-// The problem input file (*.DAT): the record writer and reader, saving and opening a whole
-// problem list, and the scratch list "temp01.dat" that the main window steps through.
+// The problem input file (*.DAT): the record writer and reader, the working files' names, and
+// finding the database a problem file names. Whole lists and the scratch list that the main
+// window steps through are in run/problemlist.h.
 //
 // A record holds one problem and ends with "END". The same format is the user's problem file,
 // the run input "Temp.dat" and the scratch files. All run and scratch files live in the
@@ -10,7 +11,9 @@
 #include "state/state.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace kelva {
 
@@ -35,44 +38,26 @@ std::string defaultDirectory();
 // equals one of the working-file names without regard to case takes its canonical spelling.
 std::filesystem::path workPath(const ProgramState& st, const std::string& name);
 
-// Appends the current problem as one record. Runs Readinput before the values from
-// "Array size" on, so that the record holds what the window shows. A Probno of 0 is written
-// as 1 and set to 1.
-void Filesaver(ProgramState& st, FieldWriter& out);
+// Appends the problem values as one record, as they stand: the window's texts are not read
+// (Filesaver, run/problemlist.h, hands the window over first). A Probno of 0 is written as 1
+// and set to 1.
+void writeRecord(ProgramState& st, FieldWriter& out);
 
 // Reads the next record into the problem values and the component rows (shown in the unit
-// of st.main.lstUnits). False with in.error() set when the record is malformed or the file
-// ends early; what was read by then stays, and Nmast counts the rows filled so far.
-bool Fileopener(ProgramState& st, FieldReader& in);
+// of st.main.lstUnits). Only the state is filled: the window shows it afterwards (Assigner).
+// False with in.error() set when the record is malformed or the file ends early; what was
+// read by then stays, and Nmast counts the rows filled so far.
+// A component line whose species number names no component (a name the database did not
+// know when the record was written) keeps its row, name and concentration, and adds a note
+// to `notes`; such a problem cannot be run until the name is one of the database's.
+bool Fileopener(ProgramState& st, FieldReader& in, std::vector<std::string>* notes = nullptr);
 
-// Writes the whole problem list to Savefile (a relative Savefile lies in the working
-// directory). For a list of several problems the shown problem replaces its record in the
-// scratch list first. False with a message in `err` when anything could not be done; a file
-// is never replaced by a list that would have been cut.
-bool Multisave(ProgramState& st, std::string& err);
-
-// Loads the first problem of the file Inputfile (nothing when it is empty), shows it, and
-// prepares the list and the sweep generator's controls for the file's kind of list. False
-// with a message in `err` when the file could not be read completely or a count had to be
-// corrected; what was read stays.
-bool Fileopena(ProgramState& st, std::string& err);
-
-// ---------------------------------------------------------------- scratch-file protocol
-
-// Writes the shown problem into its place (record Probno) of the scratch list.
-bool storeShownProblem(ProgramState& st, std::string& err);
-// Reads problem k (1-based) of the scratch list into the problem values and the rows.
-bool readListProblem(ProgramState& st, int k, std::string& err);
-
-// The main window's problem navigation. Each leaves the list consistent on failure and
-// reports why in `err` (empty when nothing went wrong, also when nothing was to be done).
-bool cmdNextprob(ProgramState& st, std::string& err);
-bool cmdPrevprob(ProgramState& st, std::string& err);
-
-// "Open input file" after its file dialog: reset (keeping the working directory), read the
-// file, and name it in lblFilename. The caller then loads the database Dbfile names.
-bool openInputFile(ProgramState& st, const std::string& path, std::string& err);
-// "Save input file" after its file dialog: the list or the single problem to `path`.
-bool saveInputFile(ProgramState& st, const std::string& path, std::string& err);
+// The database a problem file names (`named`, which may be a path from another computer,
+// such as c:\kelvaspec\soil.DBS), looked for as written (a relative name from `base`, the
+// current directory when empty), then beside the problem file, then by its bare name beside
+// it. The path found, or nullopt; `tried` receives every path looked at, in order.
+std::optional<std::string> locateDatabase(const std::string& named, const std::string& problemFile,
+                                          const std::string& base = {},
+                                          std::vector<std::string>* tried = nullptr);
 
 } // namespace kelva

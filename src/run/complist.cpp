@@ -9,29 +9,12 @@
 namespace kelva {
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 // Rows 1..n in use, whatever Nmast holds.
 int rowsInUse(const ProgramState& st) {
     return std::clamp<int>(st.Nmast, 0, kRows);
 }
 
 } // namespace
-
-std::string trimmed(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
-    return std::string(s);
-}
-
-double unitFactor(std::string_view unit) {
-    if (unit == kUnitMol) return 1.0;
-    if (unit == kUnitMillimol) return 1000.0;
-    if (unit == kUnitMicromol) return 1000000.0;
-    return 0.0;
-}
 
 std::string cmdAdd(ProgramState& st) {
     const std::string name = trimmed(st.main.txtCompname);

@@ -1,22 +1,12 @@
 // The component rows of the current problem: adding, deleting and the unit they are shown in.
 #pragma once
 
+#include "state/helpers.h" // the unit texts, unitFactor and trimmed
 #include "state/state.h"
 
 #include <string>
-#include <string_view>
 
 namespace kelva {
-
-inline constexpr const char* kUnitMol = "Mol / l";
-inline constexpr const char* kUnitMillimol = "Millimol / l";
-inline constexpr const char* kUnitMicromol = "Micromol / l";
-
-// The text without leading and trailing blanks and tabs.
-std::string trimmed(std::string_view s);
-
-// Rows per mol/l in `unit` (1, 1000 or 1000000); 0 for a text that is no unit.
-double unitFactor(std::string_view unit);
 
 // "Add to list": the component named in txtCompname gets the concentration txtConc, in a new
 // row or in the row that already holds that name. Returns a message for the user when the

@@ -27,7 +27,8 @@ void resetList(ProgramState& st) {
     st.Multino.clear();
     st.Selname.clear();
     st.Seltype.clear();
-    st.Directory = defaultDirectory();
+    // The working directory is the user's choice (program-mode window); a reset of the problem
+    // keeps it, so the run files never move without a word.
     st.Probno = 1;
     st.Nprob = 1;
 }
@@ -62,6 +63,14 @@ void resetSweepForm(ProgramState& st) {
     w.lblConame.fill(std::string());
     w.lblCotype.fill(std::string());
     w.lblConame[1] = "pH";
+    w.Pagestart = 0;
+    w.txtSweepvalVisible.fill(false);
+    w.startIncrVisible = false;
+    w.separateVisible = false;
+    w.cmdPrev10Visible = false;
+    w.cmdNext10Caption = "Next 10";
+    w.cboComp2.clear();
+    w.lstUnit.clear();
     st.Multicap = "0";
 }
 
@@ -97,6 +106,7 @@ void resetter(ProgramState& st) {
 }
 
 void Assigner(ProgramState& st) {
+    Pmoder(st); // the mode the problem was read with
     MainForm& m = st.main;
     // In single precision, as the temperature is held, so that 298.16 K shows as 25.
     m.txtTemp = singleText(st.TempK - 273.16f);

@@ -121,16 +121,20 @@ std::vector<std::string> componentProblems(const ProgramState& st) {
 }
 
 void Pmoder(ProgramState& st) {
-    if (st.ProgMode == "Water") {
-        st.main.txtClay = "0.0";
-        st.main.txtSolids = "0.0";
-        st.main.txtGamm = "1.00";
-        st.main.txtDOC = "0.0";
-        st.main.txtDOCVisible = false;
-        st.main.txtGammVisible = false;
+    MainForm& m = st.main;
+    m.sorptionVisible = st.ProgMode != "Water";
+    if (!m.sorptionVisible) {
+        m.txtClay = "0.0";
+        m.txtSolids = "0.0";
+        m.txtGamm = "1.00";
+        m.txtDOC = "0.0";
+        m.txtDOCVisible = false;
+        m.txtGammVisible = false;
     } else {
-        st.main.txtDOCVisible = true;
-        st.main.txtGammVisible = true;
+        // The DOC box and the Gamma value come back as the DOC list says, never both at once.
+        const bool fixed = m.lstDOC == kDocFixedItem;
+        m.txtDOCVisible = fixed;
+        m.txtGammVisible = !fixed;
     }
 }
 

@@ -3,10 +3,9 @@
 // and the program-mode display.
 #pragma once
 
+#include "state/helpers.h" // toSingle, boundedInt
 #include "state/state.h"
 
-#include <algorithm>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -16,20 +15,6 @@ inline constexpr const char* kPhFixedItem = "Fixed at...";
 inline constexpr const char* kPhCalcItem = "To be calculated";
 inline constexpr const char* kDocFixedItem = "Fixed";
 inline constexpr const char* kDocCalcItem = "Calculated";
-
-// A typed value in single precision: beyond the float range it is held at the largest float
-// (a plain conversion would be undefined there).
-inline float toSingle(double v) {
-    constexpr double big = std::numeric_limits<float>::max();
-    return static_cast<float>(std::clamp(v, -big, big));
-}
-
-// The integer part of v held within lo..hi (lo for a value that is not a number).
-inline int boundedInt(double v, int lo, int hi) {
-    if (!(v >= lo)) return lo;
-    if (!(v <= hi)) return hi;
-    return static_cast<int>(v);
-}
 
 // Turns the window's texts and the component rows into engine inputs: TempK (K), Csolid,
 // Tha, Tclay (g/l), Gamma, pH, pCO2 (0 -> 999), Faaq (g/l, 999 = calculated) and
@@ -44,10 +29,12 @@ std::vector<std::string> componentProblems(const ProgramState& st);
 // Puts the window and the problem back to a fresh, unsaved problem with no database.
 void resetter(ProgramState& st);
 
-// Shows the problem values just read in the window's texts.
+// Shows the problem values just read in the window's texts, after the display of its program
+// mode (Pmoder).
 void Assigner(ProgramState& st);
 
-// Shows or hides the sorption-related inputs for ProgMode; "Water" clears them.
+// Shows or hides the sorption-related inputs for ProgMode (MainForm::sorptionVisible); "Water"
+// clears them, "Soil" shows the DOC box or the Gamma value as the DOC list says.
 void Pmoder(ProgramState& st);
 
 // A choice in the pH list ("Fixed at..." / "To be calculated").

@@ -5,8 +5,10 @@
 #include "files/numtext.h"
 #include "files/problemfile.h"
 #include "files/resultfile.h"
+#include "run/problemlist.h"
 #include "run/rangecheck.h"
 #include "run/readinput.h"
+#include "run/shownproblem.h"
 
 #include <algorithm>
 #include <atomic>
@@ -36,8 +38,14 @@ bool prepareProblem(ProgramState& st, FieldReader& in, const ListRunOptions& opt
         st.pH = st.pH + static_cast<double>(st.pHincr);
     } else {
         if (!(st.Sweepmode == "Sweep - no increment" && k > 1)) setprob(st);
-        if (!Fileopener(st, in)) {
+        std::vector<std::string> notes;
+        if (!Fileopener(st, in, &notes)) {
             why = readFailure(in, k);
+            return false;
+        }
+        if (!notes.empty()) {
+            why = "Problem " + std::to_string(k) + " cannot be solved:";
+            for (const auto& n : notes) why += "\n" + n;
             return false;
         }
     }
@@ -75,6 +83,7 @@ void recordOutcome(const ProgramState& st, int k, RunReport& report) {
 void runSequential(ProgramState& st, FieldReader& in, const ListRunOptions& opt, const RunProgress& progress,
                    std::string& resultText, RunReport& report) {
     for (int k = 1; k <= opt.nprob; ++k) {
+        if (st.stopRequested()) return;
         if (progress.onProblem) progress.onProblem(k, opt.nprob);
         std::string why;
         if (!prepareProblem(st, in, opt, k, why)) {
@@ -106,6 +115,7 @@ void runParallel(ProgramState& st, FieldReader& in, const ListRunOptions& opt, c
         ws.onIter = nullptr;
         FieldReader reader = in;
         for (int k = 1; k <= opt.nprob; ++k) {
+            if (ws.stopRequested()) return;
             std::string why;
             if ((k - 1) % jobs != w) {
                 // Another worker's problem: only read, to carry its inputs forward (the
@@ -146,8 +156,8 @@ void runParallel(ProgramState& st, FieldReader& in, const ListRunOptions& opt, c
     report.ok = true;
 }
 
-// The refusals of the run button, in their order.
-bool refuse(ProgramState& st, RunReport& report) {
+// The three refusals of the run button, in their order.
+bool refuse(const ProgramState& st, RunReport& report) {
     report.title = kRunErrorTitle;
     if (!st.main.txtDbVisible)
         report.message = kNoDatabaseMessage;
@@ -162,10 +172,12 @@ bool refuse(ProgramState& st, RunReport& report) {
 
 // Components the run cannot hand to the engine (a name the database does not know, a negative
 // concentration): refused before anything is written.
-bool refuseComponents(ProgramState& st, RunReport& report) {
-    ProgramState probe = st; // Readinput reads the window; the probe keeps the state untouched
-    Readinput(probe);
-    const auto problems = componentProblems(probe);
+bool refuseComponents(const ProgramState& st, RunReport& report) {
+    // Readinput reads the window; the probe keeps the state untouched. On the heap: the state
+    // is larger than the stack of a worker thread.
+    auto probe = std::make_unique<ProgramState>(st);
+    Readinput(*probe);
+    const auto problems = componentProblems(*probe);
     if (problems.empty()) return false;
     report.title = kRunErrorTitle;
     report.message.clear();
@@ -186,6 +198,42 @@ bool writeRunInput(ProgramState& st, std::string& err) {
     FieldWriter out;
     Filesaver(st, out);
     return writeFileAtomic(workPath(st, kRunInput).string(), out.str(), err);
+}
+
+// The run input, the loop and the result file. The result file is replaced only by the
+// results of a complete run: a stopped or failed run leaves the previous one in place.
+void runFromWindow(ProgramState& st, const RunProgress& progress, RunReport& report) {
+    if (isSweep(st.Sweepmode)) st.Nprob = st.Nsweep;
+    std::string err;
+    if (!writeRunInput(st, err)) {
+        report.title = kRunErrorTitle;
+        report.message = "The run input could not be written: " + err;
+        return;
+    }
+    const std::string input = workPath(st, kRunInput).string();
+    auto in = FieldReader::open(input);
+    if (!in) {
+        report.title = kRunErrorTitle;
+        report.message = "The run input " + input + " could not be read.";
+        return;
+    }
+    ListRunOptions opt;
+    opt.nprob = std::max<int>(st.Nprob, 1);
+    opt.sweepmode = st.Sweepmode;
+    std::string results;
+    runList(st, *in, opt, progress, results, report);
+    report.title = kRunErrorTitle;
+    if (!report.ok) {
+        if (!report.stopped) report.message += "\n" + std::string(kResultKeptNote);
+        return;
+    }
+    const std::string resultFile = workPath(st, kRunResult).string();
+    if (!writeFileAtomic(resultFile, results, err)) {
+        report.ok = false;
+        report.message = "The result file could not be written: " + err;
+        return;
+    }
+    report.resultFile = resultFile;
 }
 
 } // namespace
@@ -211,42 +259,32 @@ void runList(ProgramState& st, FieldReader& in, const ListRunOptions& opt, const
         runSequential(st, in, opt, progress, resultText, report);
     }
     st.onIter = savedHook;
+    if (st.stopRequested()) {
+        report.ok = false;
+        report.stopped = true;
+        report.message = kStoppedMessage;
+    }
+}
+
+bool refuseRun(const ProgramState& st, RunReport& report) {
+    return refuse(st, report) || refuseComponents(st, report);
 }
 
 RunReport cmdRun(ProgramState& st, const RunProgress& progress) {
     RunReport report;
     st.Runprob = 0;
     st.Nsweep = static_cast<i16>(boundedInt(st.Multino, 0, 32767));
-    if (refuse(st, report) || refuseComponents(st, report)) return report;
+    if (refuseRun(st, report)) return report;
     report.message = shownRangeRefusal(st);
-    if (!report.message.empty()) return report;
-
-    if (isSweep(st.Sweepmode)) st.Nprob = st.Nsweep;
-    std::string err;
-    if (!writeRunInput(st, err)) {
+    if (!report.message.empty()) {
         report.title = kRunErrorTitle;
-        report.message = "The run input could not be written: " + err;
         return report;
     }
-    auto in = FieldReader::open(workPath(st, kRunInput).string());
-    if (!in) {
-        report.title = kRunErrorTitle;
-        report.message = "The run input " + workPath(st, kRunInput).string() + " could not be read.";
-        return report;
-    }
-    ListRunOptions opt;
-    opt.nprob = std::max<int>(st.Nprob, 1);
-    opt.sweepmode = st.Sweepmode;
-    std::string results;
-    runList(st, *in, opt, progress, results, report);
-    if (!report.ran) return report; // refused: the last result file stays
 
-    report.resultFile = workPath(st, kRunResult).string();
-    if (!writeFileAtomic(report.resultFile, results, err)) {
-        report.ok = false;
-        report.title = kRunErrorTitle;
-        report.message = "The result file could not be written: " + err;
-    }
+    // The run reads every problem of its list into the state; the window shows its own again.
+    const auto shown = ShownProblem::take(st);
+    runFromWindow(st, progress, report);
+    shown->restore(st);
     return report;
 }
 

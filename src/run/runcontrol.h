@@ -22,10 +22,12 @@ struct RunProgress {
 
 // What a run reports back. A refused run has `ran` false and a message for a message box
 // with the title "Kelvaspec Error"; a run that stopped on a problem it could not read or
-// solve has `ran` true, `ok` false and the reason in `message`.
+// solve has `ran` true, `ok` false and the reason in `message`; a run stopped on request
+// (ProgramState::stopRequest) has `stopped` true as well.
 struct RunReport {
     bool ran = false;
     bool ok = false;
+    bool stopped = false;
     std::string title;
     std::string message;
     int nprob = 0;
@@ -33,7 +35,7 @@ struct RunReport {
     int threads = 1;                            // threads the problems were solved on
     std::vector<int> limitProblems;             // problems that stopped at the iteration limit
     std::vector<std::vector<std::string>> failing; // per problem 1..nprob: tests still failing
-    std::string resultFile;                     // path of the result file written
+    std::string resultFile;                     // path of the result file written (empty: none)
 };
 
 inline constexpr const char* kRunErrorTitle = "Kelvaspec Error";
@@ -43,6 +45,9 @@ inline constexpr const char* kNoComponentsMessage = "You have to add components 
 inline constexpr const char* kNoSolidsMessage =
     "In sorption mode, the concentration of total solids must have a value > 0. Either change program mode or "
     "change solids value!";
+inline constexpr const char* kStoppedMessage =
+    "The run was stopped. No results were written; the result file of the previous run is kept.";
+inline constexpr const char* kResultKeptNote = "No results were written; the result file of the previous run is kept.";
 
 // Options of the per-problem loop.
 struct ListRunOptions {
@@ -62,8 +67,16 @@ struct ListRunOptions {
 void runList(ProgramState& st, FieldReader& in, const ListRunOptions& opt, const RunProgress& progress,
              std::string& resultText, RunReport& report);
 
+// The run button's refusals (no database, no components, no solids in sorption mode, then
+// components the run cannot take): true with the message in `report` when the run must not
+// start. Reads the state only.
+bool refuseRun(const ProgramState& st, RunReport& report);
+
 // The run button: checks, the run input, the loop, the result file. Problems that stop at the
-// iteration limit are listed in the report; the result file carries their error line.
+// iteration limit are listed in the report; the result file carries their error line. Only a
+// complete run replaces "Tempo.out". Afterwards the state shows the problem it showed before
+// (the list's problems were read into it); the engine's arrays hold the last problem solved.
+// The run stops when st.stopRequest is set (from another thread).
 RunReport cmdRun(ProgramState& st, const RunProgress& progress = {});
 
 // The list kind and length stated by the first record of a problem file.

@@ -9,6 +9,7 @@
 
 #include "state/arrays.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -69,6 +70,10 @@ struct MainForm {
     std::string lblNoprob = "1";
     bool navVisible = false;         // lblThisis, lblNoprob, cmdPrevprob, cmdNextprob
     std::string txtIter;             // iteration count shown during a run
+    // The program mode's display (Pmoder): lblClay, txtClay, lblCsolid, txtSolids, lblDocconc
+    // and lstDOC are shown in "Soil" mode only; txtDOC and txtGamm follow txtDOCVisible and
+    // txtGammVisible, which Pmoder clears in "Water" mode.
+    bool sorptionVisible = true;
 };
 
 // The controls of the multi-problem and sweep generator that the problem reader fills.
@@ -82,6 +87,17 @@ struct SweepForm {
     std::string txtIncpH;
     Arr<std::string, 8> lblConame;  // names of the sweep output selection (1 is "pH")
     Arr<std::string, 8> lblCotype;  // their units or kinds
+
+    // The page and control states of the generator, which the reset returns to rest and the
+    // problem reader sets for the kind of list it opens.
+    int Pagestart = 0;                       // values before the page shown (0, 10)
+    Arr<bool, 10> txtSweepvalVisible{};      // the value boxes of the page shown
+    bool startIncrVisible = false;           // lblStartvalue, txtStartpH, lblIncrement, txtIncpH, cmdSepar
+    bool separateVisible = false;            // cmdStartincr, lblEnterval
+    bool cmdPrev10Visible = false;
+    std::string cmdNext10Caption = "Next 10";
+    std::vector<std::string> cboComp2;       // the entries offered for the sweep output
+    std::vector<std::string> lstUnit;        // the units or kinds offered for the chosen entry
 };
 
 struct ProgramState {
@@ -143,7 +159,7 @@ struct ProgramState {
     Arr<double, kMaxComponent> Tot{}; // analytical totals, mol/l
     float TempK = 298.16f;            // K
     double pH = 7.0;
-    std::string PhFixed = "Yes";
+    std::string PhFixed = "No";       // as the window starts: the pH "To be calculated"
     Arr<float, 2> Tha{};              // HA, FA, g/l
     float Tclay = 0;                  // g/l
     float Csolid = 0;                 // g/l
@@ -247,6 +263,12 @@ struct ProgramState {
 
     // Called at every iteration with Iter (the run shows it; the engine knows nothing more).
     std::function<void(int)> onIter;
+
+    // ---------------------------------------------------------------- stopping a run
+    // Set from another thread to stop the run: the engine's iteration ends at its next pass and
+    // the run writes no result file. Not owned; null when the run cannot be stopped.
+    const std::atomic<bool>* stopRequest = nullptr;
+    bool stopRequested() const { return stopRequest && stopRequest->load(std::memory_order_relaxed); }
 
     // ---------------------------------------------------------------- problem and list
     i16 Probno = 1;

@@ -2,6 +2,7 @@
 // with records that are short, malformed or carry impossible numbers.
 #include "files/problemfile.h"
 #include "run/problemfixture.h"
+#include "run/problemlist.h"
 
 #include <gtest/gtest.h>
 
@@ -27,13 +28,14 @@ struct Opened {
     std::unique_ptr<ProgramState> st = freshState();
     bool ok = false;
     std::string error;
+    std::vector<std::string> notes;
 };
 
 // Opens `text` into `o` (a fresh state unless given).
 Opened openRecord(const std::string& text, const std::string& unit = "Mol / l", Opened o = {}) {
     o.st->main.lstUnits = unit;
     FieldReader in(text, "problem.DAT");
-    o.ok = Fileopener(*o.st, in);
+    o.ok = Fileopener(*o.st, in, &o.notes);
     if (in.error()) o.error = in.error()->describe();
     return o;
 }
@@ -142,8 +144,7 @@ TEST_F(ProblemRecord, VariantsOfARecordAreRead) {
     auto plain = openRecord(text);
     ASSERT_TRUE(plain.ok) << plain.error;
     EXPECT_EQ(plain.st->ProgMode, "Water");
-    EXPECT_EQ(plain.st->main.txtClay, "0.0"); // the water mode clears the sorption inputs
-    EXPECT_FALSE(plain.st->main.txtGammVisible);
+    EXPECT_TRUE(plain.st->main.txtGammVisible); // the reader fills the state; the window shows it
 
     auto noNumber = openRecord(replaced(text, "\"Problem no.\",1\r\n", ""));
     ASSERT_TRUE(noNumber.ok) << noNumber.error;
@@ -236,23 +237,35 @@ TEST_F(ProblemRecord, TruncatedRecordsNeverCrash) {
     }
 }
 
-TEST_F(ProblemRecord, ImpossibleComponentNumbersAreRefused) {
+TEST_F(ProblemRecord, ComponentsWithoutANumberKeepTheirRowWithANote) {
+    // A name the database did not know is saved without a species number and must read back.
+    st->rows[2].txtName = "Unobtainium";
+    const std::string saved = saveRecord(*st);
+    auto o = openRecord(saved);
+    ASSERT_TRUE(o.ok) << o.error;
+    EXPECT_EQ(std::tuple(o.st->Nmast, o.st->rows[2].txtName, o.st->rows[2].txtConc),
+              std::tuple(2, "Unobtainium", " .00025"));
+    ASSERT_EQ(o.notes.size(), 1u);
+    EXPECT_NE(o.notes[0].find("\"Unobtainium\""), std::string::npos) << o.notes[0];
+
+    st->rows[2].txtName = "Ca+2";
     const std::string text = saveRecord(*st);
     for (const std::string no : {"0", "100", "500", "abc", "", "-3", "1E+20"}) {
         SCOPED_TRACE(no);
-        auto o = openRecord(replaced(text, "\"Ca+2\",\"15\"", "\"Ca+2\",\"" + no + "\""));
-        EXPECT_FALSE(o.ok);
-        EXPECT_NE(o.error.find("\"Ca+2\""), std::string::npos) << o.error;
-        EXPECT_NE(o.error.find("line 19, field 2"), std::string::npos) << o.error;
-        // The rows read before stay; nothing was put outside the tables.
-        EXPECT_EQ(o.st->Nmast, 1);
-        EXPECT_EQ(o.st->rows[1].txtName, "Na+");
-        EXPECT_FALSE(o.st->rows[2].visible);
+        o = openRecord(replaced(text, "\"Ca+2\",\"15\"", "\"Ca+2\",\"" + no + "\""));
+        ASSERT_TRUE(o.ok) << o.error;
+        ASSERT_EQ(o.notes.size(), 1u);
+        EXPECT_NE(o.notes[0].find("line 19: component \"Ca+2\""), std::string::npos) << o.notes[0];
+        // The row stays for the user to correct; nothing was put outside the tables.
+        EXPECT_EQ(std::tuple(o.st->Nmast, o.st->rows[2].txtName, o.st->rows[2].visible),
+                  std::tuple(2, "Ca+2", true));
         EXPECT_EQ(o.st->Tot[0], 0.0);
+        EXPECT_EQ(o.st->Tot[15], 0.0);
     }
-    auto o = openRecord(replaced(text, "\"Ca+2\",\"15\"", "\"Ca+2\",99.7"));
-    EXPECT_TRUE(o.ok) << o.error; // the integer part of the number
+    o = openRecord(replaced(text, "\"Ca+2\",\"15\"", "\"Ca+2\",99.7"));
+    EXPECT_TRUE(o.ok && o.notes.empty()) << o.error; // the integer part of the number
     EXPECT_DOUBLE_EQ(o.st->Tot[99], 0.00025);
+    EXPECT_FALSE(openRecord(replaced(text, "\"Ca+2\",\"15\",.00025", "\"Ca+2\",\"15\",abc")).ok);
 }
 
 TEST_F(ProblemRecord, MoreThanTwentyFiveComponentsAreRefused) {
@@ -264,4 +277,28 @@ TEST_F(ProblemRecord, MoreThanTwentyFiveComponentsAreRefused) {
     EXPECT_NE(o.error.find("at most 25"), std::string::npos) << o.error;
     EXPECT_EQ(o.st->Nmast, 0);
     EXPECT_FALSE(openRecord(replaced(text, "\"No. mast sp.\",2", "\"No. mast sp.\",-1")).ok);
+}
+
+TEST(LocateDatabase, AsWrittenBesideTheProblemFileOrByItsBareName) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.path() / "p");
+    writeText(dir.file("top.DBS"), "x");
+    writeText(dir.file("p/near.DBS"), "x");
+    const std::string problem = dir.file("p/x.DAT");
+    struct Case {
+        std::string named, base, found;
+    };
+    for (const auto& [named, base, found] : {Case{dir.file("top.DBS"), "", dir.file("top.DBS")},
+                                             Case{"top.DBS", dir.path().string(), dir.file("top.DBS")},
+                                             Case{"../top.DBS", "", dir.file("p/../top.DBS")},
+                                             Case{"near.DBS", "/nowhere", dir.file("p/near.DBS")},
+                                             Case{"c:\\kelvaspec\\near.DBS", "", dir.file("p/near.DBS")}}) {
+        SCOPED_TRACE(named);
+        EXPECT_EQ(locateDatabase(named, problem, base).value_or("none"), found);
+    }
+    std::vector<std::string> tried;
+    EXPECT_FALSE(locateDatabase("c:\\data\\gone.DBS", problem, "", &tried));
+    EXPECT_EQ(tried.back(), dir.file("p/gone.DBS"));
+    EXPECT_EQ(tried.size(), 3u);
+    EXPECT_FALSE(locateDatabase("  ", problem));
 }

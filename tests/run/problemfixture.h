@@ -85,6 +85,9 @@ inline std::unique_ptr<ProgramState> problemState(const TempDir& dir, int nosite
     st->main.txtFA = "30";
     st->main.txtGamm = "1.25";
     st->main.txtpH = "6.5";
+    st->PhFixed = "Yes";
+    st->main.lstpH = "Fixed at...";
+    st->main.txtpHVisible = true;
     addRow(*st, "Na+", " .001");
     addRow(*st, "Ca+2", " 2.5E-04");
     return st;

@@ -2,6 +2,7 @@
 // and the summary of many problems that stopped at the iteration limit.
 #include "files/problemfile.h"
 #include "run/problemfixture.h"
+#include "run/problemlist.h"
 #include "run/rangecheck.h"
 #include "run/runcontrol.h"
 #include "run/summary.h"

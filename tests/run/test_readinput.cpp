@@ -129,6 +129,12 @@ TEST_F(HandOver, ResetterPutsBackAFreshUnsavedProblem) {
     st->main.lstpH = "To be calculated";
     st->sweep.chkMulti = true;
     st->sweep.txtSweepval[3] = "7";
+    st->sweep.txtSweepvalVisible[3] = true;
+    st->sweep.Pagestart = 10;
+    st->sweep.cmdNext10Caption = "Next 5";
+    st->sweep.cboComp2 = {"Na+", "DOC"};
+    st->sweep.lstUnit = {"Concentration"};
+    st->sweep.separateVisible = st->sweep.cmdPrev10Visible = true;
     st->Multicap = "1";
 
     resetter(*st);
@@ -142,14 +148,28 @@ TEST_F(HandOver, ResetterPutsBackAFreshUnsavedProblem) {
                          st->Gamma),
               std::tuple(0, 1, 1, 999.0f, 0.01f, 0.0f, 0.0, 0.0));
     EXPECT_TRUE(st->Multino.empty() && st->Selname.empty() && st->Inputfile.empty());
-    EXPECT_TRUE(st->sweep.txtSweepval[3].empty());
+    const auto& w = st->sweep;
+    EXPECT_TRUE(w.txtSweepval[3].empty() && w.cboComp2.empty() && w.lstUnit.empty());
+    EXPECT_EQ(std::tuple(w.Pagestart, w.cmdNext10Caption, w.txtSweepvalVisible[3], w.separateVisible,
+                         w.cmdPrev10Visible),
+              std::tuple(0, "Next 10", false, false, false));
     EXPECT_FALSE(m.txtDbVisible || m.navVisible || st->sweep.chkMulti);
-    EXPECT_EQ(st->Directory, defaultDirectory());
+    EXPECT_EQ(st->Directory, dir.path().string()); // the user's working directory stays
     EXPECT_EQ(st->sweep.lblConame[1], "pH");
     // The pH is fixed after a reset, and the list says so.
     EXPECT_EQ(std::tuple(st->PhFixed, m.lstpH), std::tuple("Yes", "Fixed at..."));
     EXPECT_TRUE(m.txtpHVisible && m.txtGammVisible);
     EXPECT_FALSE(m.txtDOCVisible);
+}
+
+TEST(StartState, AgreesWithWhatTheWindowShows) {
+    // The pH list starts at "To be calculated": a first run must not fix the pH at the hidden 7.00.
+    auto st = freshState();
+    EXPECT_EQ(st->main.lstpH, "To be calculated");
+    EXPECT_FALSE(st->main.txtpHVisible);
+    EXPECT_EQ(st->PhFixed, "No");
+    EXPECT_EQ(st->main.lstDOC, "Calculated");
+    EXPECT_TRUE(st->main.txtGammVisible && st->main.sorptionVisible && !st->main.txtDOCVisible);
 }
 
 TEST(Assigner, ShowsTheProblemValues) {
@@ -179,6 +199,13 @@ TEST(Assigner, ShowsTheProblemValues) {
               (Strs{" 0.0", "Fixed", " 10", "To be calculated"}));
     EXPECT_TRUE(m.txtDOCVisible);
     EXPECT_FALSE(m.txtGammVisible || m.txtpHVisible);
+
+    // A problem read in water mode is shown without its sorption inputs.
+    st->ProgMode = "Water";
+    st->main.txtGamm = "2";
+    Assigner(*st);
+    EXPECT_FALSE(m.sorptionVisible || m.txtDOCVisible || m.txtGammVisible);
+    EXPECT_EQ(m.txtGamm, "1.00");
 }
 
 TEST(Assigner, FillsTheSweepSelectionLabels) {
@@ -219,9 +246,16 @@ TEST(MainLists, PhDocAndProgramMode) {
     st->ProgMode = "Water";
     Pmoder(*st);
     EXPECT_EQ((Strs{m.txtClay, m.txtSolids, m.txtGamm}), (Strs{"0.0", "0.0", "1.00"}));
-    EXPECT_FALSE(m.txtGammVisible);
+    EXPECT_FALSE(m.txtGammVisible || m.sorptionVisible);
     st->ProgMode = "Soil";
     Pmoder(*st);
     EXPECT_EQ(m.txtClay, "0.0"); // stays zero until typed again
-    EXPECT_TRUE(m.txtGammVisible);
+    EXPECT_TRUE(m.txtGammVisible && m.sorptionVisible);
+    EXPECT_FALSE(m.txtDOCVisible); // the DOC list still says "Calculated"
+    lstDOCClick(*st, "Fixed");
+    st->ProgMode = "Water";
+    Pmoder(*st);
+    st->ProgMode = "Soil";
+    Pmoder(*st);
+    EXPECT_TRUE(m.txtDOCVisible && !m.txtGammVisible);
 }

@@ -4,12 +4,16 @@
 #include "files/fields.h"
 #include "files/resultfile.h"
 #include "run/complist.h"
+#include "run/problemlist.h"
 #include "run/readinput.h"
 #include "run/runcontrol.h"
 #include "support/testutil.h"
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 
@@ -186,6 +190,112 @@ TEST(Run, DeltaHUnitShownInTheEditorDoesNotChangeTheRun) {
         EXPECT_DOUBLE_EQ(kj->SpDeltaH[101].v, stored);
         EXPECT_EQ(slurp(dir.file("Tempo.out")), expected);
     }
+}
+
+// A problem that the run reads but cannot solve (a record whose temperature is text) after a
+// good one: the list stops there.
+void breakSecondProblem(const TempDir& dir) {
+    std::string list = slurp(dir.file("temp01.dat"));
+    const auto second = list.find("\"TempK\"", list.find("\"TempK\"") + 1);
+    list.replace(second, 7, "\"TempK\",abc");
+    std::ofstream(dir.file("temp01.dat"), std::ios::binary) << list;
+}
+
+TEST(Run, AFailedOrStoppedRunKeepsThePreviousResultsAndTheShownProblem) {
+    TempDir dir;
+    auto st = windowState(dir);
+    add(*st, "Na", "0.001");
+    add(*st, "Cl", "0.001");
+    ASSERT_TRUE(cmdRun(*st).ok);
+    const std::string good = slurp(dir.file("Tempo.out"));
+
+    // An "Only multi" list of three whose second record cannot be read.
+    st->Sweepmode = "Only multi";
+    st->Multino = 3;
+    st->Nsweep = 3;
+    std::string err;
+    ASSERT_TRUE(cmdNextprob(*st, err)) << err;
+    st->main.txtpH = "8";
+    ASSERT_TRUE(cmdNextprob(*st, err)) << err;
+    st->main.txtpH = "9";
+    ASSERT_TRUE(cmdPrevprob(*st, err)) << err; // problem 3 stored
+    breakSecondProblem(dir);
+    st->Probno = 3; // problem 3 shown again
+    st->main.lblNoprob = "3";
+    st->main.txtpH = "9.5";
+    st->rows[1].txtConc = " .002";
+    RunReport r = cmdRun(*st);
+    EXPECT_TRUE(r.ran && !r.ok && !r.stopped);
+    EXPECT_NE(r.message.find("Problem 2 could not be read"), std::string::npos) << r.message;
+    EXPECT_NE(r.message.find("previous run is kept"), std::string::npos) << r.message;
+    EXPECT_EQ(slurp(dir.file("Tempo.out")), good);
+    EXPECT_EQ(std::tuple(st->Probno, st->main.lblNoprob, st->main.txtpH, st->rows[1].txtConc, st->Nmast),
+              std::tuple(3, "3", "9.5", " .002", 2));
+
+    // Stopped on request during problem 1: nothing written, the same problem shown.
+    std::atomic<bool> stop{false};
+    st->stopRequest = &stop;
+    st->Sweepmode = "No";
+    st->Probno = st->Nprob = 1;
+    RunProgress progress;
+    progress.onIter = [&](int iter) {
+        if (iter == 3) stop = true;
+    };
+    r = cmdRun(*st, progress);
+    EXPECT_TRUE(r.ran && !r.ok && r.stopped);
+    EXPECT_EQ(r.message, kStoppedMessage);
+    EXPECT_EQ(slurp(dir.file("Tempo.out")), good);
+    EXPECT_EQ(std::tuple(st->main.txtpH, st->Nmast), std::tuple("9.5", 2));
+}
+
+TEST(Run, AnIncrementalSweepLeavesTheWindowOnItsProblemWithItsSelection) {
+    TempDir dir;
+    auto st = windowState(dir);
+    add(*st, "Na", "0.001");
+    add(*st, "Cl", "0.001");
+    st->PhFixed = "Yes";
+    st->main.txtpH = "6";
+    st->Sweepmode = "Sweep - increment";
+    st->Multino = 3;
+    st->pHincr = 1.0;
+    st->Nsel = 2;
+    st->Selname = {"", "pH", "Na"};
+    st->Seltype = {"", "", "Activity"};
+    ASSERT_TRUE(cmdRun(*st).ok);
+    EXPECT_EQ(std::tuple(st->Probno, st->main.txtpH), std::tuple(1, "6"));
+    std::string err;
+    ASSERT_TRUE(saveInputFile(*st, dir.file("sweep.DAT"), err)) << err;
+    EXPECT_NE(slurp(dir.file("sweep.DAT")).find("\"Selected sweep results:\",2,\"pH\""), std::string::npos);
+}
+
+// A worker thread has a small stack (Qt's and many platforms' default is far below the size of
+// the state): a run must keep nothing that large on its stack.
+TEST(Run, RunsOnAThreadWithASmallStack) {
+    TempDir dir;
+    auto st = windowState(dir);
+    add(*st, "Ca", "0.001");
+    add(*st, "Cl", "0.002");
+    ASSERT_GT(sizeof(ProgramState), 2 * 256 * 1024u);
+    struct Job {
+        ProgramState* st;
+        RunReport report;
+    } job{st.get(), {}};
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstacksize(&attr, 512 * 1024);
+    pthread_t thread;
+    ASSERT_EQ(pthread_create(
+                  &thread, &attr,
+                  [](void* p) -> void* {
+                      auto* j = static_cast<Job*>(p);
+                      j->report = cmdRun(*j->st);
+                      return nullptr;
+                  },
+                  &job),
+              0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attr);
+    EXPECT_TRUE(job.report.ok) << job.report.message;
 }
 
 } // namespace

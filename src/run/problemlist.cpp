@@ -1,13 +1,13 @@
 // Problem lists: saving a whole list, opening a problem file, and the scratch list
 // "temp01.dat" through which the main window steps from problem to problem.
+#include "run/problemlist.h"
+
 #include "files/numtext.h"
-#include "files/problemfile.h"
 #include "run/readinput.h"
+#include "run/shownproblem.h"
 
 #include <algorithm>
-#include <array>
-#include <cctype>
-#include <cstdlib>
+#include <memory>
 #include <optional>
 
 namespace kelva {
@@ -18,11 +18,6 @@ constexpr const char* kOnlyMulti = "Only multi";
 constexpr const char* kNoIncrement = "Sweep - no increment";
 constexpr const char* kIncrement = "Sweep - increment";
 constexpr const char* kEnd = "END";
-
-std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-    return s;
-}
 
 void addNote(std::string& err, const std::string& note) {
     if (!err.empty()) err += "\n";
@@ -139,6 +134,9 @@ bool saveSweepList(ProgramState& st, std::string& err) {
         return false;
     }
     st.Nprob = st.Nsweep;
+    // Each record is the shown problem at its own pH; the window keeps showing the problem.
+    const std::string shownpH = st.main.txtpH;
+    const i16 shownNo = st.Probno;
     FieldWriter out;
     for (int k = 1; k <= st.Nsweep; ++k) {
         st.Probno = static_cast<i16>(k);
@@ -146,11 +144,18 @@ bool saveSweepList(ProgramState& st, std::string& err) {
         st.main.txtpH = at < st.SweeppH.size() ? st.SweeppH[at] : std::string();
         Filesaver(st, out);
     }
+    st.main.txtpH = shownpH;
+    st.Probno = shownNo;
+    Readinput(st);
     return writeTo(target, out.str(), err);
 }
 
 void setNoprob(ProgramState& st) {
     st.main.lblNoprob = std::to_string(st.Probno);
+}
+
+std::string describe(const FieldReader& in, const std::string& otherwise) {
+    return in.error() ? in.error()->describe() : otherwise;
 }
 
 // A list states at least one problem. (The generator window makes lists of up to 20, but a
@@ -164,47 +169,91 @@ i16 listCount(const ProgramState& st, std::string& err) {
     return static_cast<i16>(used);
 }
 
+// The list becomes the `found` problems the file holds when it states more.
+void shortenList(ProgramState& st, int found, const std::string& why, std::string& err) {
+    if (found >= st.Nsweep) return;
+    addNote(err, why);
+    addNote(err, "The file states " + std::to_string(st.Nsweep) + " problems but holds " +
+                     std::to_string(found) + " that can be read; the list holds those " +
+                     std::to_string(found));
+    st.Nsweep = static_cast<i16>(found);
+    st.Multino = found;
+    st.Multiread = static_cast<i16>(found);
+}
+
+// Reads the records of an "Only multi" list on a scratch state (the shown problem stays as
+// it is), then makes the scratch list: the file itself, or only its readable records.
 bool openMultiList(ProgramState& st, const fs::path& input, std::string& err) {
     st.Nsweep = listCount(st, err);
-    st.main.navVisible = true;
-    st.Nprob = st.Nsweep;
-    st.Probno = 1;
-    setNoprob(st);
-    st.sweep.chkMulti = true;
-    st.sweep.chkpH = false;
-    st.sweep.txtSweepno = std::to_string(st.Nsweep);
-    const fs::path scratch = workPath(st, kScratchList);
-    std::error_code ec;
-    if (fs::equivalent(input, scratch, ec)) return true;
     auto content = readWholeFile(input.string());
     if (!content) {
         addNote(err, "cannot read " + input.string() + " again");
         return false;
     }
-    return ensureDirectory(st, err) && writeTo(scratch, *content, err);
+    FieldReader in(*content, input.filename().string());
+    auto scratch = std::make_unique<ProgramState>(st);
+    std::vector<std::string> notes, later; // the first problem's notes are already said
+    int found = 0;
+    std::size_t fields = 0;
+    while (found < st.Nsweep && Fileopener(*scratch, in, &notes)) {
+        ++found;
+        fields = in.fieldsRead();
+        if (found > 1) later.insert(later.end(), notes.begin(), notes.end());
+        notes.clear();
+    }
+    const bool cut = found < st.Nsweep;
+    shortenList(st, found, describe(in, "the file ends early"), err);
+    for (const auto& n : later) addNote(err, n);
+
+    st.main.navVisible = true;
+    st.Nprob = st.Nsweep;
+    st.sweep.chkMulti = true;
+    st.sweep.chkpH = false;
+    st.sweep.txtSweepno = std::to_string(st.Nsweep);
+    const fs::path scratchList = workPath(st, kScratchList);
+    std::error_code ec;
+    if (!cut && fs::equivalent(input, scratchList, ec)) return true;
+    if (!ensureDirectory(st, err)) return false;
+    if (!cut) return writeTo(scratchList, *content, err);
+    // Only the complete records, one field per line as every copy of the list is written.
+    FieldReader again(*content, input.filename().string());
+    FieldWriter out;
+    Field f;
+    for (std::size_t i = 0; i < fields && again.next(f); ++i) copyField(out, f);
+    return writeTo(scratchList, out.str(), err);
 }
 
+// The pH of every problem of a "Sweep - no increment" list, read on a scratch state.
 void readSweepValues(ProgramState& st, FieldReader& in, std::string& err) {
     in.rewind();
+    auto scratch = std::make_unique<ProgramState>(st);
     st.sweep.txtSweepval.fill(std::string());
     const int n = st.Nsweep;
     const auto slots = static_cast<std::size_t>(std::max(n, kMaxListProblems)) + 1;
     if (st.SweeppH.size() < slots) st.SweeppH.resize(slots);
-    for (int k = 1; k <= n; ++k) {
-        if (!Fileopener(st, in)) {
-            addNote(err, in.error() ? in.error()->describe() : "cannot read problem " + std::to_string(k));
-            addNote(err, "The sweep holds the " + std::to_string(k - 1) + " pH values read");
-            st.Nsweep = static_cast<i16>(k - 1);
-            break;
-        }
-        st.SweeppH[static_cast<std::size_t>(k)] = text::plain(st.pH);
-        if (k <= 10) st.sweep.txtSweepval[k] = st.SweeppH[static_cast<std::size_t>(k)];
+    int found = 0;
+    while (found < n && Fileopener(*scratch, in)) {
+        ++found;
+        st.SweeppH[static_cast<std::size_t>(found)] = text::plain(scratch->pH);
+        if (found <= 10) st.sweep.txtSweepval[found] = st.SweeppH[static_cast<std::size_t>(found)];
     }
-    st.sweep.txtSweepno = std::to_string(st.Nsweep);
-    st.sweep.cmdNext10Visible = st.Nsweep > 10;
+    shortenList(st, found, describe(in, "the file ends early"), err);
+    // The generator shows the values separately, ten to a page.
+    SweepForm& w = st.sweep;
+    w.txtSweepno = std::to_string(st.Nsweep);
+    w.startIncrVisible = false;
+    w.separateVisible = true;
+    w.Pagestart = 0;
+    for (int i = 1; i <= 10; ++i) w.txtSweepvalVisible[i] = i <= st.Nsweep;
+    w.cmdNext10Visible = st.Nsweep > 10;
+    w.cmdPrev10Visible = false;
+    w.cmdNext10Caption = "Next " + std::to_string(std::clamp(st.Nsweep - 10, 1, 10));
 }
 
 void prepareList(ProgramState& st, const fs::path& input, FieldReader& in, std::string& err) {
+    // Every kind of list opens at its first problem.
+    st.Probno = 1;
+    setNoprob(st);
     if (st.Sweepmode == kOnlyMulti) {
         openMultiList(st, input, err);
     } else if (st.Sweepmode == kNoIncrement) {
@@ -219,52 +268,16 @@ void prepareList(ProgramState& st, const fs::path& input, FieldReader& in, std::
         st.sweep.txtSweepno = std::to_string(st.Nsweep);
         st.sweep.txtStartpH = text::plain(st.pH);
         st.sweep.txtIncpH = "0.20";
+        st.sweep.startIncrVisible = true;
+        st.sweep.separateVisible = false;
     }
-}
-
-// Reads and shows the first problem of Inputfile, then prepares the list; `shown` tells
-// whether the first problem could be read.
-bool openList(ProgramState& st, std::string& err, bool& shown) {
-    shown = false;
-    if (st.Inputfile.empty()) return true;
-    const fs::path input = workPath(st, st.Inputfile);
-    auto in = FieldReader::open(input.string());
-    if (!in) {
-        addNote(err, "Cannot open the problem file " + input.string());
-        return false;
-    }
-    if (!Fileopener(st, *in)) {
-        addNote(err, in->error() ? in->error()->describe() : "cannot read " + input.string());
-        return false;
-    }
-    Assigner(st);
-    shown = true;
-    prepareList(st, input, *in, err);
-    return err.empty();
 }
 
 } // namespace
 
-std::string defaultDirectory() {
-    const char* home = std::getenv("HOME");
-#if defined(_WIN32)
-    if (!home || !*home) home = std::getenv("USERPROFILE");
-#endif
-    fs::path base = home && *home ? fs::path(home) : fs::path();
-    return (base / "kelvaspec").string();
-}
-
-fs::path workPath(const ProgramState& st, const std::string& name) {
-    fs::path p(name);
-    if (p.is_absolute()) return p;
-    if (!p.has_parent_path()) {
-        static const std::array<const char*, 4> canonical = {kRunInput, kRunResult, kScratchList,
-                                                             kScratchCopy};
-        for (const char* c : canonical)
-            if (lower(name) == lower(c)) p = c;
-    }
-    const fs::path dir = st.Directory.empty() ? fs::path(defaultDirectory()) : fs::path(st.Directory);
-    return dir / p;
+void Filesaver(ProgramState& st, FieldWriter& out) {
+    Readinput(st);
+    writeRecord(st, out);
 }
 
 bool Multisave(ProgramState& st, std::string& err) {
@@ -303,15 +316,41 @@ bool readListProblem(ProgramState& st, int k, std::string& err) {
         addNote(err, "Cannot open the problem list " + scratch.string());
         return false;
     }
+    std::vector<std::string> notes;
     for (int j = 1; j <= k; ++j) {
-        if (!Fileopener(st, *in)) {
-            addNote(err, "Problem " + std::to_string(k) + " cannot be read: " +
-                             (in->error() ? in->error()->describe() : std::string("the list ends early")));
+        notes.clear();
+        if (!Fileopener(st, *in, &notes)) {
+            addNote(err, "Problem " + std::to_string(k) +
+                             " cannot be read: " + describe(*in, "the list ends early"));
             return false;
         }
     }
+    for (const auto& n : notes) addNote(err, n);
     return true;
 }
+
+namespace {
+
+// Stores the shown problem, then shows problem `to` (read from the list unless it is new).
+// On any failure the window keeps the problem and the number it showed.
+bool stepTo(ProgramState& st, int to, std::string& err) {
+    if (!storeShownProblem(st, err)) return false;
+    const auto shown = ShownProblem::take(st);
+    st.Probno = static_cast<i16>(to);
+    setNoprob(st);
+    if (st.Probno == st.Nprob + 1) {
+        st.Nprob = st.Probno; // a new problem starts from the one shown
+        return true;
+    }
+    if (!readListProblem(st, st.Probno, err)) {
+        shown->restore(st);
+        return false;
+    }
+    Assigner(st);
+    return true;
+}
+
+} // namespace
 
 bool cmdNextprob(ProgramState& st, std::string& err) {
     err.clear();
@@ -324,45 +363,58 @@ bool cmdNextprob(ProgramState& st, std::string& err) {
         setNoprob(st);
         return true;
     }
-    if (!storeShownProblem(st, err)) return false;
-    ++st.Probno;
-    setNoprob(st);
-    if (st.Probno == st.Nprob + 1) {
-        st.Nprob = st.Probno; // a new problem starts from the one shown
-        return true;
-    }
-    if (!readListProblem(st, st.Probno, err)) return false;
-    Assigner(st);
-    return true;
+    return stepTo(st, st.Probno + 1, err);
 }
 
 bool cmdPrevprob(ProgramState& st, std::string& err) {
     err.clear();
     if (st.Probno <= 1) return true;
-    if (!storeShownProblem(st, err)) return false;
-    --st.Probno;
-    setNoprob(st);
-    if (!readListProblem(st, st.Probno, err)) return false;
+    return stepTo(st, st.Probno - 1, err);
+}
+
+OpenReport openProblemList(ProgramState& st) {
+    OpenReport r;
+    if (st.Inputfile.empty()) {
+        r.opened = true; // nothing to open: the problem shown stays
+        return r;
+    }
+    const fs::path input = workPath(st, st.Inputfile);
+    auto in = FieldReader::open(input.string());
+    if (!in) {
+        r.message = "Cannot open the problem file " + input.string();
+        return r;
+    }
+    std::vector<std::string> notes;
+    if (!Fileopener(st, *in, &notes)) {
+        r.message = describe(*in, "cannot read " + input.string());
+        return r;
+    }
     Assigner(st);
-    return true;
+    r.opened = true;
+    for (const auto& n : notes) addNote(r.message, n);
+    prepareList(st, input, *in, r.message);
+    return r;
 }
 
 bool Fileopena(ProgramState& st, std::string& err) {
-    err.clear();
-    bool shown = false;
-    return openList(st, err, shown);
+    const OpenReport r = openProblemList(st);
+    err = r.message;
+    return r.complete();
 }
 
-bool openInputFile(ProgramState& st, const std::string& path, std::string& err) {
-    err.clear();
+OpenReport openInputFile(ProgramState& st, const std::string& path) {
+    auto before = std::make_unique<ProgramState>(st);
     const std::string dir = st.Directory;
     resetter(st);
     st.Directory = dir;
     st.Inputfile = path;
-    bool shown = false;
-    const bool ok = openList(st, err, shown);
-    if (shown) st.main.lblFilename = path;
-    return ok;
+    OpenReport r = openProblemList(st);
+    if (!r.opened) {
+        st = *before; // a file that cannot be read changes nothing
+        return r;
+    }
+    st.main.lblFilename = path;
+    return r;
 }
 
 bool saveInputFile(ProgramState& st, const std::string& path, std::string& err) {

@@ -1,8 +1,10 @@
 // Problem lists: saving a list with the shown problem in its place, opening each kind of
 // list file, and stepping through the scratch list.
+#include "files/database.h"
 #include "files/numtext.h"
-#include "files/problemfile.h"
 #include "run/problemfixture.h"
+#include "run/problemlist.h"
+#include "run/runcontrol.h"
 
 #include <gtest/gtest.h>
 
@@ -178,11 +180,41 @@ TEST_F(ProblemList, SweepWithSeparateValuesSavedAndOpened) {
     EXPECT_EQ(std::tuple(o.SweeppH[1], o.SweeppH[12], o.sweep.txtSweepval[10], o.main.txtpH),
               std::tuple(" 4.5", " 10", " 9", " 4.5"));
 
-    // A file that states more problems than it holds keeps those it holds.
-    std::string text = readText(dir.file("sweep.DAT"));
-    writeText(dir.file("short.DAT"), text.substr(0, text.find("\"Problem no.\",3")));
-    EXPECT_FALSE(open("short.DAT"));
-    EXPECT_EQ(std::tuple(o.Nsweep, o.sweep.txtSweepno, o.sweep.cmdNext10Visible), std::tuple(2, "2", false));
+    EXPECT_EQ(std::tuple(o.sweep.separateVisible, o.sweep.txtSweepvalVisible[10], o.sweep.cmdNext10Caption),
+              std::tuple(true, true, "Next 2"));
+}
+
+TEST_F(ProblemList, ListsThatHoldFewerProblemsThanTheyStateBecomeTheListTheyHold) {
+    st->SweeppH = {"", "6", "6.5", "7"};
+    for (const std::string mode : {"Sweep - no increment", "Only multi"}) {
+        SCOPED_TRACE(mode);
+        st->Sweepmode = mode;
+        st->Multino = 3;
+        st->Nsweep = st->Nprob = 3;
+        st->Probno = 1;
+        if (mode == "Only multi") writeList(*st, {"6", "6.5", "7"});
+        st->Savefile = "full.DAT";
+        ASSERT_TRUE(Multisave(*st, err)) << err;
+        const std::string text = readText(dir.file("full.DAT"));
+        writeText(dir.file("short.DAT"), text.substr(0, text.find("\"Problem no.\",3") + 20)); // 2 and a bit
+
+        other->Probno = 3; // where an earlier run left it
+        EXPECT_FALSE(open("short.DAT"));
+        EXPECT_NE(err.find("states 3 problems but holds 2"), std::string::npos) << err;
+        const auto& o = *other;
+        EXPECT_EQ(std::tuple(o.Nsweep, o.Multino.v, o.Probno, o.main.lblNoprob, o.sweep.txtSweepno),
+                  std::tuple(2, 2.0, 1, "1", "2"));
+        EXPECT_EQ(o.Nmast, 2); // the rows of the problem shown stay
+        EXPECT_EQ(o.main.txtpH, " 6");
+
+        // The list runs as the problems it holds.
+        other->Dbfile = st->main.txtDb;
+        ASSERT_TRUE(readdb(*other).ok);
+        const RunReport r = cmdRun(*other);
+        ASSERT_TRUE(r.ok) << r.message;
+        EXPECT_EQ(r.solved, 2);
+        EXPECT_EQ(count(readText(dir.file("Tempo.out")), "RESULTS Prob. no."), 2);
+    }
 }
 
 TEST_F(ProblemList, OpeningASweepWithIncrementCorrectsTheCounts) {
@@ -258,7 +290,8 @@ TEST_F(ProblemList, SingleProblemInputFileSavedAndOpened) {
     EXPECT_EQ(st->main.lblFilename, dir.file("one.DAT"));
 
     other->main.txtDbVisible = true;
-    ASSERT_TRUE(openInputFile(*other, dir.file("one.DAT"), err)) << err;
+    const OpenReport r = openInputFile(*other, dir.file("one.DAT"));
+    ASSERT_TRUE(r.complete()) << r.message;
     const auto& o = *other;
     EXPECT_EQ(std::tuple(o.Directory, o.main.lblFilename, o.Dbfile),
               std::tuple(dir.path().string(), dir.file("one.DAT"), st->main.txtDb));
@@ -266,4 +299,34 @@ TEST_F(ProblemList, SingleProblemInputFileSavedAndOpened) {
     EXPECT_EQ(std::tuple(o.main.txtpH, o.Nmast, o.Sweepmode), std::tuple(" 6.5", 2, "No"));
     EXPECT_FALSE(o.main.navVisible); // a single problem has no list to step through
     EXPECT_EQ(o.Nsweep, 0);
+}
+
+TEST_F(ProblemList, AFileThatCannotBeReadChangesNothing) {
+    writeText(dir.file("bad.DAT"), "\"Problem no.\",1\r\n\"Marsh\"\r\n");
+    st->main.lblFilename = "kept.DAT";
+    for (const char* name : {"bad.DAT", "missing.DAT"}) {
+        const OpenReport r = openInputFile(*st, dir.file(name));
+        EXPECT_FALSE(r.opened);
+        EXPECT_NE(r.message.find(name), std::string::npos) << r.message;
+        EXPECT_EQ(std::tuple(st->main.lblFilename, st->Nmast, st->main.txtDbVisible, st->main.txtpH),
+                  std::tuple("kept.DAT", 2, true, "6.5"));
+    }
+}
+
+TEST_F(ProblemList, AStepThatCannotReadItsProblemKeepsTheShownOne) {
+    writeList(*st, {"6", "7", "8"});
+    std::string list = readText(dir.file("temp01.dat"));
+    const auto third = list.find("\"Problem no.\",3");
+    writeText(dir.file("temp01.dat"), list.replace(list.find("\"TempK\"", third), 7, "\"TempK\",abc"));
+    st->Probno = 2;
+    st->main.lblNoprob = "2";
+    st->main.txtpH = "7.5";
+    EXPECT_FALSE(cmdNextprob(*st, err));
+    EXPECT_NE(err.find("Problem 3 cannot be read"), std::string::npos) << err;
+    EXPECT_EQ(std::tuple(st->Probno, st->main.lblNoprob, st->main.txtpH, st->Nmast, st->rows[2].txtName),
+              std::tuple(2, "2", "7.5", 2, "Ca+2"));
+    auto stored = freshState(); // what was shown is stored in its place
+    stored->Directory = st->Directory;
+    ASSERT_TRUE(readListProblem(*stored, 2, err)) << err;
+    EXPECT_EQ(stored->pH, 7.5);
 }
