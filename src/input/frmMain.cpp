@@ -17,6 +17,7 @@
 #include "run/problemlist.h"
 #include "run/readinput.h"
 #include "run/runcontrol.h"
+#include "run/summary.h"
 #include "sweep/frmSweepinp.h"
 
 #include <QCoreApplication>
@@ -650,21 +651,9 @@ void frmMain::runFinished() {
         return;
     }
     for (int i = 0; i < 3; ++i) app_.ui().beep();
-    if (!r.limitProblems.empty()) {
-        // One message for the run, a paragraph per problem.
-        QStringList says;
-        for (int k : r.limitProblems) {
-            QString s = "Problem " + QString::number(k) + " stopped at the iteration limit (" +
-                        q(text::bare(app_.st().Itermax)) + " iterations); its results are not reliable.";
-            const auto& failing = r.failing[static_cast<std::size_t>(k)];
-            if (!failing.empty()) {
-                s += "\nStill failing:";
-                for (const auto& f : failing) s += "\n  " + q(f);
-            }
-            says << s;
-        }
-        warning(says.join("\n\n"));
-    }
+    // One message for the run: a few problems one by one, many as a summary.
+    const std::string said = limitSummary(r, app_.st().Itermax);
+    if (!said.empty()) warning(QString::fromStdString(said).trimmed());
     auto& out = app_.window<frmOut1>();
     out.showRunResults();
     App::handOver(this, &out);
