@@ -134,6 +134,13 @@ void Grid::clearAll() {
         if (QTableWidgetItem* h = horizontalHeaderItem(c)) h->setText(QString());
 }
 
+void Grid::widenToContents() {
+    for (int c = 0; c < columnCount(); ++c) {
+        const int need = sizeHintForColumn(c);
+        if (need > columnWidth(c)) setColumnWidth(c, need);
+    }
+}
+
 QString Grid::selectedText() const {
     const auto ranges = selectedRanges();
     if (ranges.isEmpty()) return {};

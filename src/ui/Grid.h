@@ -38,6 +38,10 @@ public:
     // Empties every cell, captions included (the caller writes the captions again).
     void clearAll();
 
+    // Widens each column whose texts need more room than its width (never narrows one), so
+    // that no caption or value is cut off.
+    void widenToContents();
+
     // The selected block as tab-separated lines (for the clipboard).
     QString selectedText() const;
 

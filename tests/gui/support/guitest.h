@@ -17,7 +17,7 @@ namespace kelva::guitest {
 // A program as it starts, working in its own scratch folder. Every dialog is answered by the
 // script in `ui`.
 class Program {
-public:
+  public:
     Program();
     App& app() { return *app_; }
     ProgramState& st() { return app_->st(); }
@@ -28,7 +28,7 @@ public:
     // Copies data/<rel> of the source tree into the working folder; returns the copy's path.
     QString copyData(const QString& rel);
 
-private:
+  private:
     QTemporaryDir tmp_;
     ui::ScriptedUi* ui_ = nullptr;
     std::unique_ptr<App> app_;
@@ -50,5 +50,9 @@ QString screenshot(QWidget* w, const QString& name);
 
 // A path into the source tree.
 QString sourcePath(const QString& rel);
+
+// Solves the example problem file data/examples/<name> against data/default.DBS with the
+// batch runner and writes the result file `out` into the working folder; returns its path.
+QString runExample(Program& p, const QString& name, const QString& out = "Tempo.out");
 
 } // namespace kelva::guitest
