@@ -74,6 +74,7 @@ void frmOut1::buildControls() {
     grdFractmast = outui::grid(central, "grdFractmast", "Fractional distribution of master species (%)");
     grdFractmast->setColCount(7);
     grdFractmast->setRowCount(2);
+    grdFractmast->setColHeading(0, "Master species");
     for (int c = 0; c < 7; ++c) grdFractmast->setColWidthTwips(c, kFractmastTwips);
     for (int c = 1; c < 7; ++c) grdFractmast->setColCentered(c);
     Label1 = outui::label(central, "Label1", "Fractional distribution of master species (%)", grdFractmast);

@@ -35,6 +35,7 @@ frmOut2::frmOut2(App& app, QWidget* parent) : QWidget(parent), app_(app) {
     grdSpecies = outui::grid(this, "grdSpecies", "Species table");
     grdSpecies->setColCount(4);
     grdSpecies->setRowCount(2);
+    grdSpecies->setColHeading(0, "Species");
     for (int c = 0; c < 4; ++c) grdSpecies->setColWidthTwips(c, kSpeciesTwips);
     for (int c = 1; c < 4; ++c) grdSpecies->setColCentered(c);
     Label1 = outui::label(this, "Label1",

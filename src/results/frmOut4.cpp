@@ -33,6 +33,7 @@ frmOut4::frmOut4(App& app, QWidget* parent) : QWidget(parent), app_(app) {
     grdTotals = outui::grid(this, "grdTotals", "Total aqueous concentrations and Kd values");
     grdTotals->setColCount(4);
     grdTotals->setRowCount(2);
+    grdTotals->setColHeading(0, "Master species");
     for (int c = 0; c < 4; ++c) grdTotals->setColWidthTwips(c, kTotalsTwips);
     for (int c = 1; c < 4; ++c) grdTotals->setColCentered(c);
     v->addWidget(grdTotals, 1);

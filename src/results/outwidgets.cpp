@@ -57,6 +57,8 @@ void showTable(ui::Grid& g, const TextTable& t) {
             if (g.text(r, c) != s) g.setText(r, c, s);
         }
     }
+    // New contents: no cell of the previous ones stays marked as current.
+    if (!g.hasFocus()) g.setCurrentCell(-1, -1);
     g.setUpdatesEnabled(true);
 }
 

@@ -275,6 +275,11 @@ class TestResults : public QObject {
         QCOMPARE(int(p.st().iterr(3)), 0);
         QVERIFY(p.st().Ndatalines > 0);
         QCOMPARE(p.st().out.grdSweep.size(), std::size_t(2)); // the sweep table is cleared
+        // Closing the result window is the same way back.
+        w.showRunResults();
+        App::handOver(&p.app().window<frmMain>(), &w);
+        w.close();
+        QVERIFY(!w.isVisible() && p.app().window<frmMain>().isVisible());
     }
 };
 
