@@ -96,7 +96,7 @@ struct ResultForm {
     bool selectorVisible = false;            // cboProbno, lblProbno and cmdSweep
     std::vector<std::string> cboProbnoItems; // " 1", " 2", ...
     std::string cboProbno = "1";
-    TextTable grdFractmast; // name, then six percentages
+    TextTable grdFractmast = TextTable(2, std::vector<std::string>(7)); // name, six percentages
     std::string txtpH, txtIstrength, txtDOC, txtIter, txtChrat, txtChdiff;
     std::string txtFeppt = "No", txtFepconc, txtFeproc; // precipitated mol/l and percent
     bool feDetailsVisible = false;                      // txtFepconc, lblFemol, txtFeproc, lblFeproc
@@ -107,16 +107,16 @@ struct ResultForm {
                                   // mnuOptionsExcel2 enabled (not in "Water" mode)
     // frmOut2, frmOut3, frmOut4
     std::string txtProbno = "1";
-    bool probnoVisible = false;     // lblProbno and txtProbno of the three windows
-    TextTable grdSpecies;           // name, concentration, activity, log activity
-    TextTable grdTotals;            // name, total aqueous conc., Kd, apparent Kd
-    std::string txtZedha, txtZedfa; // molc/g
+    bool probnoVisible = false; // lblProbno and txtProbno of the three windows
+    TextTable grdSpecies = TextTable(2, std::vector<std::string>(4)); // name, conc., activity, log act.
+    TextTable grdTotals = TextTable(2, std::vector<std::string>(4));  // name, aqueous conc., Kd, Kd-app
+    std::string txtZedha, txtZedfa;                                   // molc/g
     std::string txtRatioha, txtRatiofa, txtRatioclay;
     std::string txtHADDL, txtFADDL, txtClayDDL, txtSol; // percent of the water
     bool ratioClayVisible = true;
     // frmSweepout: two caption rows, then one row per problem
-    TextTable grdSweep;
-    std::vector<bool> grdSweepError; // per row: "!!ERROR!!" in red in column 0
+    TextTable grdSweep = TextTable(2, std::vector<std::string>(2));
+    std::vector<bool> grdSweepError = std::vector<bool>(2); // per row: "!!ERROR!!" in red in column 0
 };
 
 struct ProgramState {
