@@ -1,13 +1,13 @@
 // The program starts with its main input window.
-#include "gui/support/guitest.h"
 #include "input/frmMain.h"
+#include "gui/support/guitest.h"
 #include "ui/Grid.h"
 
 using namespace kelva;
 
 class TestApp : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void mainWindowComesFirst() {
         guitest::Program p;
         auto& w = p.app().window<frmMain>();
