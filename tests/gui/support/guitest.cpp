@@ -43,9 +43,7 @@ QString screenshot(QWidget* w, const QString& name) {
     return path;
 }
 
-QString sourcePath(const QString& rel) {
-    return QStringLiteral(KELVA_SOURCE_DIR) + "/" + rel;
-}
+QString sourcePath(const QString& rel) { return QStringLiteral(KELVA_SOURCE_DIR) + "/" + rel; }
 
 QString runExample(Program& p, const QString& name, const QString& out) {
 #ifdef KELVA_HAVE_CLI

@@ -17,7 +17,7 @@ namespace kelva::guitest {
 // A program as it starts, working in its own scratch folder. Every dialog is answered by the
 // script in `ui`.
 class Program {
-  public:
+public:
     Program();
     App& app() { return *app_; }
     ProgramState& st() { return app_->st(); }
@@ -28,7 +28,7 @@ class Program {
     // Copies data/<rel> of the source tree into the working folder; returns the copy's path.
     QString copyData(const QString& rel);
 
-  private:
+private:
     QTemporaryDir tmp_;
     ui::ScriptedUi* ui_ = nullptr;
     std::unique_ptr<App> app_;
