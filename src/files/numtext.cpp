@@ -263,6 +263,10 @@ std::string fixed3(double v) {
     return fixedForm(v, 3, false);
 }
 
+std::string fixed3Lead(double v) {
+    return fixedForm(v, 3, true);
+}
+
 double Log10(double x) {
     return std::log(x) / std::log(10.0);
 }

@@ -53,6 +53,10 @@ std::string fixed2(double v);
 // -0.25 -> "-.250").
 std::string fixed3(double v);
 
+// Pattern "##0.000": three decimals, at least one digit before the point (0.5 -> "0.500",
+// -7 -> "-7.000"), as the log activities of the species table.
+std::string fixed3Lead(double v);
+
 // Base-10 logarithm as the engine computes it: natural logarithm divided by ln 10.
 double Log10(double x);
 

@@ -133,6 +133,11 @@ bool writeresToFile(ProgramState& st, const std::string& path, bool create, std:
 // field is that block's problem number. False when the file has fewer blocks.
 bool findBlock(FieldReader& reader, int k);
 
+// Counts the blocks of the file and marks those that stopped at the iteration limit:
+// errorFlags[k] is 1 when block k carries the error line before its iteration count
+// (element 0 unused). One pass; the reader is rewound afterwards.
+int scanBlocks(FieldReader& reader, std::vector<i16>& errorFlags);
+
 // Reads one block. `searched`: findBlock has consumed the first label; otherwise the reader
 // stands at the block's first field. Returns `block.complete`.
 bool readBlock(FieldReader& reader, bool searched, ResultBlock& block);

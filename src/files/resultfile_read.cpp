@@ -271,6 +271,26 @@ bool findBlock(FieldReader& reader, int k) {
     return false;
 }
 
+int scanBlocks(FieldReader& reader, std::vector<i16>& errorFlags) {
+    reader.rewind();
+    errorFlags.assign(1, 0);
+    bool inHead = false; // between a block's first label and its iteration count
+    Field f;
+    while (reader.next(f)) {
+        if (sameLabel(f.text, reslabel::kResults)) {
+            errorFlags.push_back(0);
+            inHead = true;
+        } else if (inHead && startsWith(f.text, "ERROR")) {
+            errorFlags.back() = 1;
+            inHead = false;
+        } else if (inHead && sameLabel(f.text, reslabel::kIter)) {
+            inHead = false;
+        }
+    }
+    reader.rewind();
+    return static_cast<int>(errorFlags.size()) - 1;
+}
+
 bool readBlock(FieldReader& reader, bool searched, ResultBlock& block) {
     block = ResultBlock{};
     BlockParser p(reader, block);

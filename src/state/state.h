@@ -100,6 +100,41 @@ struct SweepForm {
     std::vector<std::string> lstUnit;        // the units or kinds offered for the chosen entry
 };
 
+// The cells of a read-only grid as texts: cells[row][col]; row 0 holds the column captions.
+using TextTable = std::vector<std::vector<std::string>>;
+
+// What the result windows show of one block of a result file: the main result window
+// (frmOut1), the species, miscellaneous and totals windows (frmOut2, frmOut3, frmOut4) and
+// the sweep table (frmSweepout). datafeed fills it, outdel and outdel2 clear it; the windows
+// only display it, and the export reads its tables.
+struct ResultForm {
+    // frmOut1
+    bool selectorVisible = false;            // cboProbno, lblProbno and cmdSweep
+    std::vector<std::string> cboProbnoItems; // " 1", " 2", ...
+    std::string cboProbno = "1";
+    TextTable grdFractmast = TextTable(2, std::vector<std::string>(7)); // name, six percentages
+    std::string txtpH, txtIstrength, txtDOC, txtIter, txtChrat, txtChdiff;
+    std::string txtFeppt = "No", txtFepconc, txtFeproc; // precipitated mol/l and percent
+    bool feDetailsVisible = false;                      // txtFepconc, lblFemol, txtFeproc, lblFeproc
+    std::string txtAlppt = "No", txtAlpconc, txtAlproc;
+    bool alDetailsVisible = false;
+    bool lblErrorVisible = false; // the problem stopped at the iteration limit
+    bool soilMode = true;         // lblDOC, txtDOC and the cmdTotaq buttons shown,
+                                  // mnuOptionsExcel2 enabled (not in "Water" mode)
+    // frmOut2, frmOut3, frmOut4
+    std::string txtProbno = "1";
+    bool probnoVisible = false; // lblProbno and txtProbno of the three windows
+    TextTable grdSpecies = TextTable(2, std::vector<std::string>(4)); // name, conc., activity, log act.
+    TextTable grdTotals = TextTable(2, std::vector<std::string>(4));  // name, aqueous conc., Kd, Kd-app
+    std::string txtZedha, txtZedfa;                                   // molc/g
+    std::string txtRatioha, txtRatiofa, txtRatioclay;
+    std::string txtHADDL, txtFADDL, txtClayDDL, txtSol; // percent of the water
+    bool ratioClayVisible = true;
+    // frmSweepout: two caption rows, then one row per problem
+    TextTable grdSweep = TextTable(2, std::vector<std::string>(2));
+    std::vector<bool> grdSweepError = std::vector<bool>(2); // per row: "!!ERROR!!" in red in column 0
+};
+
 struct ProgramState {
     // ---------------------------------------------------------------- database tables
     Arr<float, 2> Ncooh{};  // mol type A groups per g
@@ -292,6 +327,19 @@ struct ProgramState {
     Arr<float, kRows> Mastconc{};
     std::string Savefile;
     std::string Inputfile;
+
+    // ---------------------------------------------------------------- result side
+    // Which result file the result windows show: "t" the run's "Tempo.out", "c" the file
+    // chosen with "Open output file" (its full path in Outfile).
+    std::string Outflag = "t";
+    std::string Outfile;
+    // The sweep selection read back from the result file (problem 1's block): entry 1 is the
+    // swept quantity; Swseltype is empty for it. Both 1-based.
+    i16 Nswsel = 0;
+    std::vector<std::string> Swselname;
+    std::vector<std::string> Swseltype;
+    i16 Nswprob = 0; // problems in the sweep table
+    ResultForm out;
 
     // ---------------------------------------------------------------- window-held values
     Arr<ComplistRow, kRows> rows;     // the component list window

@@ -62,6 +62,11 @@ void Grid::styleRow(int row) {
         }
 }
 
+void Grid::setColHeading(int col, const QString& heading) {
+    headings_[col] = heading;
+    if (col >= 0 && col < columnCount()) setText(0, col, text(0, col));
+}
+
 void Grid::setText(int row, int col, const QString& text) {
     if (QTableWidgetItem* it = item(row, col)) it->setText(text);
     // The first caption row doubles as the column heading for assistive technology.
@@ -71,7 +76,7 @@ void Grid::setText(int row, int col, const QString& text) {
             h = new QTableWidgetItem;
             setHorizontalHeaderItem(col, h);
         }
-        h->setText(text);
+        h->setText(text.isEmpty() ? headings_.value(col) : text);
     }
 }
 
@@ -132,6 +137,13 @@ void Grid::clearAll() {
     clearContents();
     for (int c = 0; c < columnCount(); ++c)
         if (QTableWidgetItem* h = horizontalHeaderItem(c)) h->setText(QString());
+}
+
+void Grid::widenToContents() {
+    for (int c = 0; c < columnCount(); ++c) {
+        const int need = sizeHintForColumn(c);
+        if (need > columnWidth(c)) setColumnWidth(c, need);
+    }
 }
 
 QString Grid::selectedText() const {

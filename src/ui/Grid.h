@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QColor>
+#include <QMap>
 #include <QString>
 #include <QTableWidget>
 
@@ -21,6 +22,9 @@ public:
     // The first `n` rows are captions: shown like headings, never sorted.
     void setFixedRows(int n);
     int fixedRows() const { return fixedRows_; }
+
+    // The heading screen readers announce for column `col` while its caption cell is empty.
+    void setColHeading(int col, const QString& heading);
 
     void setText(int row, int col, const QString& text);
     QString text(int row, int col) const;
@@ -38,6 +42,10 @@ public:
     // Empties every cell, captions included (the caller writes the captions again).
     void clearAll();
 
+    // Widens each column whose texts need more room than its width (never narrows one), so
+    // that no caption or value is cut off.
+    void widenToContents();
+
     // The selected block as tab-separated lines (for the clipboard).
     QString selectedText() const;
 
@@ -50,6 +58,7 @@ private:
 
     int fixedRows_ = 1;
     QList<int> centred_;
+    QMap<int, QString> headings_;
 };
 
 } // namespace kelva::ui

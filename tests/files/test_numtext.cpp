@@ -130,6 +130,10 @@ TEST(NumTextFixed, TwoAndThreeDecimals) {
         {0.5, ".500"}, {-0.25, "-.250"}, {4.184 * 0.5, "2.092"}, {-1.0005, "-1.001"}, {0.0004, ".000"},
         {-12.3456, "-12.346"}};
     expectForm(fixed3, three);
+    // "##0.000" keeps a digit before the point (log activities: 1 gives 0.000, 1E-7 gives -7.000).
+    const Case lead[] = {{0.5, "0.500"}, {-0.25, "-0.250"}, {Log10(1), "0.000"}, {Log10(1e-7), "-7.000"},
+                         {-0.0004, "0.000"}, {-12.3456, "-12.346"}};
+    expectForm(fixed3Lead, lead);
 }
 
 TEST(NumTextReading, LeadingNumberIsTheLongestNumericPrefix) {

@@ -305,6 +305,23 @@ TEST(ResultFile, FindsBlockThreeAndMissesBlockSix) {
     EXPECT_EQ(b.probno, 3);
 }
 
+TEST(ResultFile, ScanBlocksCountsThemAndMarksTheStoppedOnes) {
+    std::string text = fiveBlocks();
+    const std::string iter = "\"No. of iterations \"";
+    std::size_t at = 0;
+    for (int k = 1; k <= 4; ++k) at = text.find(iter, at + 1);
+    text.insert(at, "\"ERROR - Exceedance of no. of iterations\"\r\n");
+    FieldReader r(text, "five");
+    std::vector<i16> flags;
+    EXPECT_EQ(scanBlocks(r, flags), 5);
+    EXPECT_EQ(flags, (std::vector<i16>{0, 0, 0, 0, 1, 0}));
+    Field f;
+    ASSERT_TRUE(r.next(f)); // rewound
+    EXPECT_EQ(f.text, "RESULTS Prob. no. ");
+    FieldReader empty("", "empty");
+    EXPECT_EQ(scanBlocks(empty, flags), 0);
+}
+
 TEST(ResultFile, TextWhereANumberOrLabelBelongs) {
     auto st = freshState();
     smallProblem(*st);

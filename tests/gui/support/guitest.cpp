@@ -1,8 +1,14 @@
 #include "gui/support/guitest.h"
 
+#ifdef KELVA_HAVE_CLI
+#include "cli/batch.h"
+#endif
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <sstream>
 
 namespace kelva::guitest {
 
@@ -38,5 +44,23 @@ QString screenshot(QWidget* w, const QString& name) {
 }
 
 QString sourcePath(const QString& rel) { return QStringLiteral(KELVA_SOURCE_DIR) + "/" + rel; }
+
+QString runExample(Program& p, const QString& name, const QString& out) {
+#ifdef KELVA_HAVE_CLI
+    cli::BatchOptions opt;
+    opt.problems = sourcePath("data/examples/" + name).toStdString();
+    opt.db = sourcePath("data/default.DBS").toStdString();
+    opt.out = p.file(out).toStdString();
+    opt.quiet = true;
+    std::ostringstream err;
+    const int status = cli::runBatch(opt, err);
+    if (status != cli::kExitOk && status != cli::kExitIterLimit)
+        qFatal("cannot solve %s: %s", qPrintable(name), err.str().c_str());
+    return p.file(out);
+#else
+    qFatal("the window tests need the batch runner to solve %s", qPrintable(name));
+    return {};
+#endif
+}
 
 } // namespace kelva::guitest

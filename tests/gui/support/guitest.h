@@ -51,4 +51,8 @@ QString screenshot(QWidget* w, const QString& name);
 // A path into the source tree.
 QString sourcePath(const QString& rel);
 
+// Solves the example problem file data/examples/<name> against data/default.DBS with the
+// batch runner and writes the result file `out` into the working folder; returns its path.
+QString runExample(Program& p, const QString& name, const QString& out = "Tempo.out");
+
 } // namespace kelva::guitest

@@ -1,0 +1,68 @@
+#include "results/frmOut4.h"
+
+#include "app/App.h"
+#include "results/frmOut1.h"
+#include "results/outwidgets.h"
+#include "ui/Grid.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kelva {
+
+namespace {
+constexpr int kTotalsTwips = 2500;
+}
+
+frmOut4::frmOut4(App& app, QWidget* parent) : QWidget(parent), app_(app) {
+    setObjectName("frmOut4");
+    setWindowTitle("Kelvaspec - Total aqueous concentrations and Kd values");
+    auto* v = new QVBoxLayout(this);
+
+    txtProbno = outui::box(this, "txtProbno", "Problem no.", 5);
+    lblProbno = outui::label(this, "lblProbno", "Problem no.", txtProbno);
+    auto* top = new QHBoxLayout;
+    top->addWidget(lblProbno);
+    top->addWidget(txtProbno);
+    top->addStretch();
+    v->addLayout(top);
+
+    grdTotals = outui::grid(this, "grdTotals", "Total aqueous concentrations and Kd values");
+    grdTotals->setColCount(4);
+    grdTotals->setRowCount(2);
+    grdTotals->setColHeading(0, "Master species");
+    for (int c = 0; c < 4; ++c) grdTotals->setColWidthTwips(c, kTotalsTwips);
+    for (int c = 1; c < 4; ++c) grdTotals->setColCentered(c);
+    v->addWidget(grdTotals, 1);
+
+    cmdBack = outui::button(this, "cmdBack", "Back to main output menu");
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdBack);
+    v->addLayout(buttons);
+    connect(cmdBack, &QPushButton::clicked, this, &frmOut4::cmdBack_Click);
+    resize(760, 420);
+    showState();
+}
+
+void frmOut4::showState() {
+    const ResultForm& o = app_.st().out;
+    lblProbno->setVisible(o.probnoVisible);
+    txtProbno->setVisible(o.probnoVisible);
+    txtProbno->setText(outui::qs(o.txtProbno));
+    outui::showTable(*grdTotals, o.grdTotals);
+    grdTotals->widenToContents();
+}
+
+void frmOut4::cmdBack_Click() {
+    hide();
+    auto& main = app_.window<frmOut1>();
+    main.show();
+    main.raise();
+    main.activateWindow();
+}
+
+} // namespace kelva

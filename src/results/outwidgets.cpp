@@ -1,0 +1,70 @@
+#include "results/outwidgets.h"
+
+#include "app/App.h"
+#include "ui/Grid.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace kelva::outui {
+
+QLineEdit* box(QWidget* parent, const char* name, const QString& accessible, int chars) {
+    auto* b = new QLineEdit(parent);
+    b->setObjectName(name);
+    b->setReadOnly(true);
+    b->setAccessibleName(accessible);
+    b->setMinimumWidth(b->fontMetrics().horizontalAdvance(QString(chars, '0')) + 12);
+    return b;
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& caption, QWidget* buddy) {
+    auto* l = new QLabel(caption, parent);
+    l->setObjectName(name);
+    if (buddy) l->setBuddy(buddy);
+    return l;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setAccessibleName(caption.trimmed());
+    b->setAutoDefault(false);
+    return b;
+}
+
+ui::Grid* grid(QWidget* parent, const char* name, const QString& accessible, int fixedRows) {
+    auto* g = new ui::Grid(parent);
+    g->setObjectName(name);
+    g->setAccessibleName(accessible);
+    g->setFixedRows(fixedRows);
+    return g;
+}
+
+void showTable(ui::Grid& g, const TextTable& t) {
+    const int rows = static_cast<int>(t.size());
+    int cols = 0;
+    for (const auto& row : t) cols = std::max(cols, static_cast<int>(row.size()));
+    g.setUpdatesEnabled(false);
+    if (g.columnCount() != cols) g.setColCount(cols);
+    if (g.rowCount() != rows) g.setRowCount(rows);
+    for (int r = 0; r < rows; ++r) {
+        const auto& row = t[static_cast<std::size_t>(r)];
+        for (int c = 0; c < cols; ++c) {
+            const QString s =
+                c < static_cast<int>(row.size()) ? qs(row[static_cast<std::size_t>(c)]) : QString();
+            if (g.text(r, c) != s) g.setText(r, c, s);
+        }
+    }
+    // New contents: no cell of the previous ones stays marked as current.
+    if (!g.hasFocus()) g.setCurrentCell(-1, -1);
+    g.setUpdatesEnabled(true);
+}
+
+void comesLater(App& app, QWidget* parent, const QString& what) {
+    app.ui().message(parent, "Kelvaspec", what + " comes with a later version of Kelvaspec.",
+                     ui::Icon::Information);
+}
+
+} // namespace kelva::outui

@@ -1,0 +1,44 @@
+// What the result windows share: building their labelled read-only boxes and buttons, and
+// showing a table of the state in a read-only grid.
+#pragma once
+
+#include "state/state.h"
+
+#include <QString>
+
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace kelva {
+
+class App;
+namespace ui {
+class Grid;
+}
+
+namespace outui {
+
+inline QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// A read-only result box named `name`; screen readers call it `accessible`.
+QLineEdit* box(QWidget* parent, const char* name, const QString& accessible, int chars = 14);
+// A label named `name` with `caption`; the buddy of `buddy` when there is one.
+QLabel* label(QWidget* parent, const char* name, const QString& caption, QWidget* buddy = nullptr);
+QPushButton* button(QWidget* parent, const char* name, const QString& caption);
+// A read-only grid whose first `fixedRows` rows are captions.
+ui::Grid* grid(QWidget* parent, const char* name, const QString& accessible, int fixedRows = 1);
+
+// Shows `t` in `g`: its row and column count, then every cell whose text changed.
+void showTable(ui::Grid& g, const TextTable& t);
+
+// Printing and spreadsheet export are not part of this version: says so in a message box.
+void comesLater(App& app, QWidget* parent, const QString& what);
+
+} // namespace outui
+} // namespace kelva

@@ -1,0 +1,130 @@
+// The result windows' routines without windows: what a result file puts in st.out, and what
+// happens with files that state more than they hold or carry no sweep selection.
+#include "files/result_fixture.h"
+#include "run/resultform.h"
+#include "support/testutil.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace kelva {
+namespace {
+
+using test::freshState;
+
+// A run of n problems over pH 4, 5, ...; the sweep block (pH and the Na concentration) unless
+// `sweepBlock` is false; `vary` changes problem k.
+std::string runText(int n, bool sweepBlock, const std::function<void(ProgramState&, int)>& vary = {}) {
+    std::string text;
+    for (int k = 1; k <= n; ++k) {
+        auto st = freshState();
+        test::smallProblem(*st);
+        st->Sweepmode = sweepBlock ? "Sweep - increment" : "";
+        st->Nsel = 2;
+        st->Selname = {"", "pH", "Na"};
+        st->Seltype = {"", "", "Concentration"};
+        st->Nprob = static_cast<i16>(n);
+        st->Probno = st->Runprob = static_cast<i16>(k);
+        st->pH = 3.0 + k;
+        if (vary) vary(*st, k);
+        text += test::blockText(*st);
+    }
+    return text;
+}
+
+class ResultForm : public ::testing::Test {
+  protected:
+    // Shows problem 1 of `text`, saved as the file the user opened.
+    bool open(const std::string& text, std::string& err) {
+        EXPECT_TRUE(writeFileAtomic(dir.file("run.OUT"), text, err)) << err;
+        st->Outflag = "c";
+        st->Outfile = dir.file("run.OUT");
+        return loadResultFile(*st, err);
+    }
+    std::vector<std::string> column(int c) const {
+        std::vector<std::string> v;
+        for (const auto& row : st->out.grdSweep) v.push_back(row.at(static_cast<std::size_t>(c)));
+        return v;
+    }
+
+    test::TempDir dir;
+    std::unique_ptr<ProgramState> st = freshState();
+};
+
+TEST_F(ResultForm, StoppedProblemsAreTakenFromTheFileNotFromTheLastRun) {
+    st->setIterr(1, 1); // a flag of some earlier run
+    std::string err;
+    ASSERT_TRUE(open(runText(3, true, [](ProgramState& s, int k) { s.setIterr(k, k == 2); }), err)) << err;
+    EXPECT_EQ(column(0), (std::vector<std::string>{"Problem no.", "", " 1", "!!ERROR!!", " 3"}));
+    EXPECT_EQ(st->out.grdSweepError, (std::vector<bool>{false, false, false, true, false}));
+    EXPECT_EQ(column(1), (std::vector<std::string>{"pH", "", " 4", " 5", " 6"}));
+    EXPECT_FALSE(st->out.lblErrorVisible);
+    EXPECT_EQ(st->Multicap, "1");
+
+    ASSERT_TRUE(pickProblem(*st, " 2", err)) << err;
+    EXPECT_TRUE(st->out.lblErrorVisible);
+    EXPECT_EQ(st->out.txtProbno, " 2");
+    EXPECT_EQ(st->out.grdSweep.size(), 5u); // the table stays as built
+}
+
+TEST_F(ResultForm, ARunCutShortOffersOnlyTheProblemsItWrote) {
+    std::string text = runText(3, true);
+    text.erase(text.find("\"RESULTS Prob. no. \",3")); // the third problem was never written
+    std::string err;
+    ASSERT_TRUE(open(text, err)) << err;
+    EXPECT_EQ(st->Nswprob, 2);
+    EXPECT_EQ(st->out.cboProbnoItems, (std::vector<std::string>{" 1", " 2"}));
+    EXPECT_EQ(st->out.grdSweep.size(), 4u);
+    EXPECT_FALSE(pickProblem(*st, " 3", err));
+    EXPECT_EQ(err, "run.OUT: the file holds no block for problem 3");
+    EXPECT_EQ(st->out.txtpH, "");
+    EXPECT_TRUE(st->out.selectorVisible); // another problem can still be picked
+    ASSERT_TRUE(pickProblem(*st, " 2", err)) << err;
+    EXPECT_EQ(st->out.txtpH, " 5");
+}
+
+TEST_F(ResultForm, AFileWithoutSweepBlockDoesNotInheritTheLastSelection) {
+    std::string err;
+    ASSERT_TRUE(open(runText(2, true), err)) << err;
+    EXPECT_EQ(st->out.grdSweep.front(), (std::vector<std::string>{"Problem no.", "pH", "Na"}));
+    ASSERT_TRUE(open(runText(2, false), err)) << err;
+    EXPECT_EQ(st->Nswsel, 1);
+    EXPECT_EQ(st->out.grdSweep.front(), (std::vector<std::string>{"Problem no.", ""}));
+    EXPECT_EQ(column(0), (std::vector<std::string>{"Problem no.", "", " 1", " 2"}));
+    // A single problem: no selector, no table.
+    ASSERT_TRUE(open(runText(1, true), err)) << err;
+    EXPECT_FALSE(st->out.selectorVisible);
+    EXPECT_EQ(st->out.cboProbnoItems.size(), 0u);
+}
+
+TEST_F(ResultForm, ModeFollowsTheFileAndOldFilesShowWhatTheyHold) {
+    std::string err;
+    ASSERT_TRUE(open(runText(1, false, [](ProgramState& s, int) { s.ProgMode = "Water"; }), err)) << err;
+    EXPECT_EQ(st->ProgMode, "Water");
+    EXPECT_FALSE(st->out.soilMode);
+    EXPECT_EQ(st->out.grdTotals.size(), 2u);
+    // An older soil file without the mode line: its Kd section is shown, the mode stays.
+    std::string old = runText(1, false);
+    old.erase(old.find("\"Program mode \""), std::string("\"Program mode \",\"Soil\"\r\n").size());
+    ASSERT_TRUE(open(old, err)) << err;
+    EXPECT_EQ(st->ProgMode, "Water");
+    EXPECT_TRUE(st->out.soilMode);
+    EXPECT_EQ(st->out.grdTotals.at(1), (std::vector<std::string>{"Na", "1.2500E-01", "250.00", "250.00"}));
+}
+
+TEST_F(ResultForm, SavingCopiesTheShownFileOrNothing) {
+    std::string err;
+    const std::string text = runText(2, true);
+    ASSERT_TRUE(open(text, err)) << err;
+    ASSERT_TRUE(saveResultFile(*st, dir.file("copy.OUT"), err)) << err;
+    EXPECT_EQ(readWholeFile(dir.file("copy.OUT")), text);
+    st->Outflag = "t";
+    st->Directory = dir.path().string(); // no Tempo.out there
+    EXPECT_FALSE(saveResultFile(*st, dir.file("copy.OUT"), err));
+    EXPECT_EQ(err, "Tempo.out: the file cannot be opened");
+    EXPECT_EQ(readWholeFile(dir.file("copy.OUT")), text);
+}
+
+} // namespace
+} // namespace kelva
