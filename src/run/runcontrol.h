@@ -33,6 +33,8 @@ struct RunReport {
     int threads = 1;                            // threads the problems were solved on
     std::vector<int> limitProblems;             // problems that stopped at the iteration limit
     std::vector<std::vector<std::string>> failing; // per problem 1..nprob: tests still failing
+    // Advice for problems that stopped at the iteration limit (empty when there is none).
+    std::string suggestion;
     std::string resultFile;                     // path of the result file written
 };
 
@@ -43,6 +45,10 @@ inline constexpr const char* kNoComponentsMessage = "You have to add components 
 inline constexpr const char* kNoSolidsMessage =
     "In sorption mode, the concentration of total solids must have a value > 0. Either change program mode or "
     "change solids value!";
+
+inline constexpr const char* kNewtonSuggestion =
+    "Problems that stop at the iteration limit of the successive substitution solver usually converge with the "
+    "Newton solver: choose it as the solver and run them again.";
 
 // Options of the per-problem loop.
 struct ListRunOptions {
