@@ -87,7 +87,8 @@ bool solveRatio(const RatioSums& t, double d, double& r) {
     if (!std::isfinite(d) || !reachable(t, d)) return false;
     const double inf = std::numeric_limits<double>::infinity();
     double lo = -inf, hi = inf;
-    double u = (r > 0.0 && std::isfinite(r)) ? std::log(r) : std::log(10.0);
+    const double u0 = (r > 0.0 && std::isfinite(r)) ? std::log(r) : std::log(10.0);
+    double u = u0;
     for (int pass = 0; pass < kRatioPassCap; ++pass) {
         const Layer l = layerSum(t, u);
         const double res = l.s - d;
@@ -103,7 +104,7 @@ bool solveRatio(const RatioSums& t, double d, double& r) {
         if (!(next > lo && next < hi)) break; // the bracket has closed to rounding
         u = next;
     }
-    r = std::exp(u);
+    if (u != u0 || !(r > 0.0 && std::isfinite(r))) r = std::exp(u); // a balanced start stays as it was
     return true;
 }
 

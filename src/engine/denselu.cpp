@@ -35,8 +35,10 @@ bool luFactor(double* a, int n, int* piv) {
 }
 
 void luSolve(const double* lu, int n, const int* piv, double* b) {
-    for (int c = 0; c < n; ++c) {
+    // the interchanges in the order they were made, then L y = P b, then U x = y
+    for (int c = 0; c < n; ++c)
         if (piv[c] != c) std::swap(b[c], b[piv[c]]);
+    for (int c = 0; c < n; ++c) {
         const double bc = b[c];
         if (bc == 0.0) continue;
         for (int r = c + 1; r < n; ++r) b[r] -= lu[r * n + c] * bc;

@@ -86,7 +86,8 @@ class StateSystem final : public NewtonSystem {
             st_.setIterr(st_.currentProblem(), 1);
             return false;
         }
-        // STOP REQUEST: a run that can be stopped checks its request here and returns false.
+        // The one place a stop request of the run belongs: when it is set, return false here;
+        // the solve then ends unconverged (Iterr 1) at once, passes, steps and pH search alike.
         if (st_.onIter) st_.onIter(st_.Iter);
         return true;
     }

@@ -1,5 +1,6 @@
 // The Newton solver: the same equations as the default damped substitution scheme, solved by a
-// damped Newton-Raphson method (with Broyden updates and a Levenberg-Marquardt fallback).
+// damped Newton-Raphson method (newtonmethod.h), with a bracketed search on pH alone for a
+// calculated pH whose Newton steps crawl.
 //
 // Unknowns: log10 activity of each active component (not a metal fixed by its hydroxide, not
 // CO3 under a fixed CO2 pressure), log10 a(H+) when pH is calculated, Zed(k)/1e-3 for each

@@ -141,7 +141,7 @@ class Method {
         int slow = 0, sinceBest = 0;
         bool havePrev = false, improved = false;
         sys_.startPasses();
-        for (int p = 0; p < set_.maxPasses && budget(); ++p) {
+        for (int p = 0; p < set_.maxPasses && budget() && !out_.stopped; ++p) {
             if (sys_.converged(x_, f_.data()) || !tick()) break;
             ++out_.passes;
             passPoint(omega, havePrev, improved);
@@ -314,7 +314,7 @@ class Method {
         int stalls = 0, sinceProgress = 0;
         double reference = phi_;
         haveJ_ = false;
-        while (!sys_.converged(x_, f_.data()) && budget()) {
+        while (!out_.stopped && !sys_.converged(x_, f_.data()) && budget()) {
             if (phi_ < kProgress * reference) {
                 reference = phi_;
                 sinceProgress = 0;
