@@ -20,7 +20,8 @@ constexpr double kRelTol = 1e-10;  // every balance met to this relative mismatc
 const double kLogTol = std::log10(1.0 + kRelTol);
 constexpr double kIonicCap = 100.0; // mol/l, as the default solver caps it
 constexpr double kHStep = 0.5;      // a pass moves log a(H+) by half the charge residual
-constexpr double kZedStep = 0.5;    // and a humic charge half way to the calculated one
+constexpr double kZedStep = 0.5;
+constexpr double kZedStepMin = 0.05; // and a humic charge half way to the calculated one
 
 bool yes(const std::string& s) {
     return s == "Yes";
@@ -62,12 +63,24 @@ class StateSystem final : public NewtonSystem {
     // Components by the ratio of their totals, H+ by the charge ratio, the humic charges half
     // way toward the calculated ones (a full step overshoots where the electrostatics are
     // strong) and the ionic strength to the calculated one.
-    void startPasses() override {}
+    void startPasses() override { seen_ = false; }
     void substitute(const double* x, const double* f, double* next) override {
         for (int j = 0; j < lay_.nComp; ++j) next[j] = x[j] - f[j];
         if (lay_.h >= 0) next[lay_.h] = x[lay_.h] - kHStep * f[lay_.h];
-        for (int k = 1; k <= 2; ++k)
-            if (lay_.zed[k] >= 0) next[lay_.zed[k]] = x[lay_.zed[k]] + kZedStep * f[lay_.zed[k]];
+        for (int k = 1; k <= 2; ++k) {
+            const int j = lay_.zed[k];
+            if (j < 0) continue;
+            double w = kZedStep;
+            if (seen_) {
+                const double dx = x[j] - lastX_[k], df = f[j] - lastF_[k];
+                const double a = (dx != 0.0) ? -df / dx : 0.0;
+                if (a > 0.0 && std::isfinite(a)) w = std::clamp(1.0 / a, kZedStepMin, 1.0);
+            }
+            lastX_[k] = x[j];
+            lastF_[k] = f[j];
+            next[j] = x[j] + w * f[j];
+        }
+        seen_ = true;
         next[lay_.ionic] = x[lay_.ionic] + f[lay_.ionic];
     }
 
@@ -146,6 +159,8 @@ class StateSystem final : public NewtonSystem {
 
     ProgramState& st_;
     const NewtonLayout& lay_;
+    bool seen_ = false;
+    std::array<double, 3> lastX_{}, lastF_{};
 };
 
 // The unknowns of the same problem at a fixed pH: the layout without log a(H+), which sits

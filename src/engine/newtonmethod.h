@@ -25,7 +25,7 @@ class NewtonSystem {
 
 struct NewtonSettings {
     int maxPasses = 40;             // substitution passes before the first Newton step
-    int maxSteps = 400;             // passes and steps in all
+    int maxSteps = 1000;            // passes and steps in all
     double maxStep = 2.0;           // largest change of one unknown in one step (2 decades for a logarithm)
     bool giveUpWhenStalled = false; // return when the steps stop making progress (the caller has another way)
 };
