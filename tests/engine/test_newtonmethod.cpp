@@ -40,8 +40,8 @@ class Exponential final : public NewtonSystem {
     void startPasses() override {}
     void substitute(const double* x, const double*, double* next) override { next[0] = x[0]; }
     bool converged(const double*, const double* f) const override { return std::fabs(f[0]) < 1e-12; }
-    bool tick() override { return ++ticks <= limit; }
-    int calls = 0, ticks = 0, limit = 100;
+    bool tick() override { return true; }
+    int calls = 0;
     std::vector<std::pair<double, bool>> tried; // points evaluated, and whether they could be
 };
 
@@ -60,16 +60,6 @@ TEST(NewtonMethod, FailedEvaluationShortensTheStepInsteadOfEndingTheSolve) {
     EXPECT_TRUE(sys.tried[i + 1].second);
     EXPECT_GT(sys.tried[i + 1].first, -0.99);
     EXPECT_LT(sys.tried[i + 1].first, sys.tried[i].first);
-}
-
-TEST(NewtonMethod, StopsWhenTheSystemSaysSo) {
-    Exponential sys;
-    sys.limit = 3;
-    double x = -1.0;
-    const NewtonOutcome out = newtonMethod(sys, &x);
-    EXPECT_TRUE(out.stopped);
-    EXPECT_FALSE(out.converged);
-    EXPECT_EQ(out.passes + out.steps, 3);
 }
 
 // S(R) = sum of z R^z t(z) for the sums t, and the sum of the magnitudes of its terms (which
