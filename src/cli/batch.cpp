@@ -1,6 +1,7 @@
 #include "cli/batch.h"
 
 #include "cli/export.h"
+#include "engine/newton.h"
 #include "files/database.h"
 #include "files/fields.h"
 #include "files/problemfile.h"
@@ -119,11 +120,16 @@ int runBatch(const BatchOptions& opt, std::ostream& err) {
         err << "kelvaspec-run: --mode must be soil or water\n";
         return kExitBadInput;
     }
+    if (opt.solver && lower(*opt.solver) != "substitution" && lower(*opt.solver) != "newton") {
+        err << "kelvaspec-run: --solver must be substitution or newton\n";
+        return kExitBadInput;
+    }
     auto st = std::make_unique<ProgramState>();
     if (!loadDatabase(*st, opt, *in, err)) return kExitBadInput;
 
     const ListHeader header = readListHeader(*in);
     if (opt.maxIter) st->Itermax = static_cast<i16>(std::clamp(*opt.maxIter, 1, 32766));
+    if (opt.solver) st->Solver = lower(*opt.solver) == "newton" ? kSolverNewton : kSolverSubstitution;
     ListRunOptions run;
     run.nprob = header.nprob;
     run.sweepmode = header.sweepmode;
@@ -159,6 +165,7 @@ int runBatch(const BatchOptions& opt, std::ostream& err) {
     err << limitSummary(report, st->Itermax);
     if (report.limitProblems.size() > kFewFailures && !opt.json.empty())
         err << "The failing tests of every problem are in " << opt.json << "\n";
+    if (!report.suggestion.empty()) err << report.suggestion << " (--solver newton)\n";
     if (!opt.quiet) {
         err << "Solved " << report.solved << (report.solved == 1 ? " problem" : " problems");
         if (report.threads > 1) err << " on " << report.threads << " threads";

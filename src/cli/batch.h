@@ -15,6 +15,7 @@ struct BatchOptions {
     std::optional<std::string> mode;  // "soil" or "water" for every problem
     std::optional<double> precision;  // percent, for every problem
     std::optional<int> maxIter;       // iteration limit (default 10000)
+    std::optional<std::string> solver; // "substitution" (default) or "newton" for every problem
     std::string csv;                  // CSV table of the results, when set
     std::string json;                 // JSON document of the results, when set
     int jobs = 1;                     // threads for the problems of an "Only multi" list

@@ -18,6 +18,9 @@ int main(int argc, char** argv) {
         ->check(CLI::PositiveNumber);
     app.add_option("--max-iter", opt.maxIter, "Iteration limit per problem (default 10000, at most 32766)")
         ->check(CLI::Range(1, 32766));
+    app.add_option("--solver", opt.solver,
+                   "Solver for every problem: substitution (the damped successive substitution, default) or newton")
+        ->check(CLI::IsMember({"substitution", "newton"}, CLI::ignore_case));
     app.add_option("--csv", opt.csv, "Also write the main results as a CSV table");
     app.add_option("--json", opt.json, "Also write the main results as JSON");
     app.add_option("--jobs", opt.jobs, "Threads for the independent problems of an \"Only multi\" list")

@@ -3,6 +3,7 @@
 // pressure), complexes by mass action, concentrations, humic binding and the diffuse layers.
 #include "engine/engine.h"
 #include "engine/enginemath.h"
+#include "engine/newton.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -103,6 +104,12 @@ void speciate(ProgramState& st) {
 
     watersplit(st);
     st.RatioFail = 0;
+    if (st.newton.exactRatios) { // the Newton solver balances the layers exactly
+        for (int k = 1; k <= 2; ++k)
+            if (st.Tha[k] > 0.0f) ddlhsExact(st, k);
+        if (st.Tclay > 0.0f) ddlclayExact(st);
+        return;
+    }
     for (int k = 1; k <= 2; ++k)
         if (st.Tha[k] > 0.0f) ddlhs(st, k);
     if (st.Tclay > 0.0f) ddlclay(st);

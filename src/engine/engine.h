@@ -20,6 +20,11 @@ void setprob(ProgramState& st);
 // Fe(OH)3 / Al(OH)3 re-solves. The iteration limit is reported through Iterr.
 void solver(ProgramState& st);
 void iterate(ProgramState& st);
+// The start values of a solve: activities, humic charges, layer ratios and ionic strength.
+void setStartValues(ProgramState& st);
+// After a converged solve: Fe(OH)3, then Al(OH)3; a saturated solution switches the solid on
+// (FePpt, AlPpt) and is solved again by `resolve` with the metal fixed by the solid.
+void precipitationChecks(ProgramState& st, void (*resolve)(ProgramState&));
 void totcalc(ProgramState& st);
 void makelist(ProgramState& st);
 

@@ -24,6 +24,8 @@ bool yes(const std::string& s) { return s == "Yes"; }
 // Squared relative mismatch of an analytical and a calculated total.
 double mismatch(double tot, double calc) { return std::pow(2.0 * (tot - calc) / (tot + calc), 2); }
 
+} // namespace
+
 void setStartValues(ProgramState& st) {
     st.Ionic = 0.1;
     st.Zed[1] = st.Zed[2] = -0.0001;
@@ -42,6 +44,8 @@ void setStartValues(ProgramState& st) {
     // value their activity would stay 0 and the full step would divide 0 by 0.
     for (int i = 59; i <= 99; ++i) st.Act[i] = st.Tot[i];
 }
+
+namespace {
 
 // The iteration limit in the width of the 16-bit counter: the counter saturates at its maximum,
 // so a limit beyond it is taken as that maximum (and the loop still ends).
@@ -158,17 +162,22 @@ constexpr int kAl = 5, kFe = 11;
 // activity fixed by the solid. The temperature correction uses 298 and 0.219 on deltaHr
 // (cal/mol).
 void checkPrecipitation(ProgramState& st, int metal, double dh, double lks25, double& lks, double& si,
-                        std::string& ppt) {
+                        std::string& ppt, void (*resolve)(ProgramState&)) {
     lks = (1.0 / 298.0 - 1.0 / static_cast<double>(st.TempK)) * (dh * 0.219) + lks25;
     if (st.Tot[metal] == 0.0) return;
     si = Log10(st.Act[metal]) + 3.0 * st.pH;
     if (si >= lks) {
         ppt = "Yes";
-        iterate(st);
+        resolve(st);
     }
 }
 
 } // namespace
+
+void precipitationChecks(ProgramState& st, void (*resolve)(ProgramState&)) {
+    checkPrecipitation(st, kFe, st.Dhfe, st.Lksofe25, st.LksFe, st.SiFe, st.FePpt, resolve); // Fe first,
+    checkPrecipitation(st, kAl, st.Dhal, st.Lksoal25, st.LksAl, st.SiAl, st.AlPpt, resolve); // then Al
+}
 
 void makelist(ProgramState& st) {
     int j = 0, h = 0, ncomp = 0;
@@ -286,8 +295,7 @@ void solver(ProgramState& st) {
     iterate(st);
     st.Zstep[1] = st.Zstep[2] = kSearchStep;
 
-    checkPrecipitation(st, kFe, st.Dhfe, st.Lksofe25, st.LksFe, st.SiFe, st.FePpt); // Fe first,
-    checkPrecipitation(st, kAl, st.Dhal, st.Lksoal25, st.LksAl, st.SiAl, st.AlPpt); // then Al
+    precipitationChecks(st, iterate);
     // A diffuse layer that could not be balanced in the final evaluation makes the result
     // unreliable: the problem is marked like one that stopped at the iteration limit.
     if (st.RatioFail != 0) st.setIterr(st.currentProblem(), 1);

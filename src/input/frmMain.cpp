@@ -652,7 +652,8 @@ void frmMain::runFinished() {
     }
     for (int i = 0; i < 3; ++i) app_.ui().beep();
     // One message for the run: a few problems one by one, many as a summary.
-    const std::string said = limitSummary(r, app_.st().Itermax);
+    std::string said = limitSummary(r, app_.st().Itermax);
+    if (!said.empty() && !r.suggestion.empty()) said += "\n" + r.suggestion + " (Parameters > Program mode and other parameters > Solution method)";
     if (!said.empty()) warning(QString::fromStdString(said).trimmed());
     auto& out = app_.window<frmOut1>();
     out.showRunResults();

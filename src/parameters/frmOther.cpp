@@ -1,6 +1,7 @@
 #include "parameters/frmOther.h"
 
 #include "app/App.h"
+#include "engine/newton.h"
 #include "input/frmMain.h"
 #include "parameters/paramtext.h"
 #include "parameters/paramwindow.h"

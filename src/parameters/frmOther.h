@@ -17,8 +17,6 @@ class App;
 
 inline constexpr const char* kModeSoilItem = "Sorption included";
 inline constexpr const char* kModeWaterItem = "Aqueous speciation only";
-inline constexpr const char* kSolverSubstitution = "Successive substitution";
-inline constexpr const char* kSolverNewton = "Newton";
 
 class frmOther : public QDialog {
     Q_OBJECT

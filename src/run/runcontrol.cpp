@@ -2,6 +2,7 @@
 #include "run/runcontrol.h"
 
 #include "engine/engine.h"
+#include "engine/newton.h"
 #include "files/numtext.h"
 #include "files/problemfile.h"
 #include "files/resultfile.h"
@@ -61,8 +62,8 @@ bool prepareProblem(ProgramState& st, FieldReader& in, const ListRunOptions& opt
 }
 
 // Solves the problem in `st` and returns its result block.
-std::string solveProblem(ProgramState& st) {
-    solver(st);
+std::string solveProblem(ProgramState& st, bool fromPrevious = false) {
+    runSolver(st, fromPrevious);
     if (st.ProgMode == "Soil" && st.Faaq == static_cast<float>(kNoValue)) fadesorb(st);
     if (st.Faaq < static_cast<float>(kNoValue)) st.FaaqRes = st.Faaq;
     // Without desorption nothing is computed: report no dissolved FA rather than the value
@@ -77,6 +78,9 @@ void recordOutcome(const ProgramState& st, int k, RunReport& report) {
     if (st.iterr(k) == 1) {
         report.limitProblems.push_back(k);
         report.failing[static_cast<std::size_t>(k)] = failingTests(st);
+        // the damped scheme creeps or stalls where the Newton solver usually arrives
+        const int limit = std::min(static_cast<int>(st.Itermax) + 1, 32767); // as the 16-bit counter takes it
+        if (st.Solver != kSolverNewton && st.Iter >= limit) report.suggestion = kNewtonSuggestion;
     }
 }
 
@@ -90,7 +94,9 @@ void runSequential(ProgramState& st, FieldReader& in, const ListRunOptions& opt,
             report.message = why;
             return;
         }
-        resultText += solveProblem(st);
+        // The Newton solver starts each later problem of a sweep from the previous answer.
+        const bool fromPrevious = k > 1 && isSweep(st.Sweepmode) && st.iterr(k - 1) == 0;
+        resultText += solveProblem(st, fromPrevious);
         recordOutcome(st, k, report);
         report.solved = k;
     }

@@ -35,6 +35,8 @@ struct RunReport {
     int threads = 1;                            // threads the problems were solved on
     std::vector<int> limitProblems;             // problems that stopped at the iteration limit
     std::vector<std::vector<std::string>> failing; // per problem 1..nprob: tests still failing
+    // Advice for problems that stopped at the iteration limit (empty when there is none).
+    std::string suggestion;
     std::string resultFile;                     // path of the result file written (empty: none)
 };
 
@@ -48,6 +50,10 @@ inline constexpr const char* kNoSolidsMessage =
 inline constexpr const char* kStoppedMessage =
     "The run was stopped. No results were written; the result file of the previous run is kept.";
 inline constexpr const char* kResultKeptNote = "No results were written; the result file of the previous run is kept.";
+
+inline constexpr const char* kNewtonSuggestion =
+    "Problems that stop at the iteration limit of the successive substitution solver usually converge with the "
+    "Newton solver: choose it as the solver and run them again.";
 
 // Options of the per-problem loop.
 struct ListRunOptions {

@@ -296,6 +296,14 @@ struct ProgramState {
         Arr<double, kMaxSpecies> phase{};     // amount of species s over all phases, mol/l
     } cache;
 
+    // ---------------------------------------------------------------- Newton solver
+    // The Newton solver's switch that makes speciate balance the diffuse layers exactly in
+    // double precision, and the evaluations of its last solve (the benchmarks report them).
+    struct NewtonWork {
+        bool exactRatios = false;
+        int evaluations = 0;
+    } newton;
+
     // Called at every iteration with Iter (the run shows it; the engine knows nothing more).
     std::function<void(int)> onIter;
 

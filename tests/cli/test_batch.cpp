@@ -104,6 +104,51 @@ TEST(Batch, IterationLimitGivesItsOwnStatusAndSaysWhatFailed) {
     EXPECT_NE(slurp(o.out).find("ERROR - Exceedance of no. of iterations"), std::string::npos);
 }
 
+// 1 mM NaCl with calculated pH: unbuffered, so the default solver creeps and stops at the limit.
+std::string unbufferedSalt() {
+    return "\"Problem no.\",1\r\n\"Water\",\"\"\r\n\"Multi / Sweep\",\"No\",\r\n\"Database\",\"" +
+           sourcePath("data/default.DBS") +
+           "\"\r\n\"Array size\",500\r\n\"Precision%\",.01\r\n\"TempK\",298.16\r\n\"CSOLID\",0\r\n"
+           "\"THA TFA\",0,0\r\n\"TCLAY\",0\r\n\"FAAQ\",999\r\n\"Gamma value\",1\r\n\"pH fixed\",\"No\"\r\n"
+           "\"Equilibrium pH\",7\r\n\"pCO2\",999\r\n\"No. mast sp.\",2\r\n\"Na\",\"2\",.001\r\n"
+           "\"Cl\",\"52\",.001\r\n\"END\"\r\n";
+}
+
+TEST(Batch, NewtonSolverWhereTheDefaultOneStopsAtTheLimit) {
+    TempDir dir;
+    std::string e;
+    ASSERT_TRUE(writeFileAtomic(dir.file("salt.DAT"), unbufferedSalt(), e));
+    BatchOptions o;
+    o.problems = dir.file("salt.DAT");
+    o.out = dir.file("salt.OUT");
+    o.quiet = true;
+    std::ostringstream err;
+    EXPECT_EQ(runBatch(o, err), cli::kExitIterLimit);
+    EXPECT_NE(err.str().find("converge with the Newton solver"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("--solver newton"), std::string::npos) << err.str();
+
+    o.solver = "newton";
+    std::ostringstream quiet;
+    ASSERT_EQ(runBatch(o, quiet), cli::kExitOk) << quiet.str();
+    EXPECT_EQ(quiet.str().find("Newton solver"), std::string::npos);
+    const auto blocks = cli::readAllBlocks(slurp(o.out), "salt");
+    ASSERT_EQ(blocks.size(), 1u);
+    EXPECT_NEAR(blocks[0].pH, 7.00, 0.01);
+
+    o.solver = "secant";
+    EXPECT_EQ(runBatch(o, err), cli::kExitBadInput);
+}
+
+TEST(Batch, EveryExampleRunsWithTheNewtonSolver) {
+    TempDir dir;
+    for (const char* name : {"water", "soil", "sweep", "multi"}) {
+        BatchOptions o = example(name, dir);
+        o.solver = "newton";
+        std::ostringstream err;
+        EXPECT_EQ(runBatch(o, err), cli::kExitOk) << name << ": " << err.str();
+    }
+}
+
 TEST(Batch, BadInputIsRefusedWithAClearMessage) {
     TempDir dir;
     std::ostringstream err;

@@ -1,0 +1,144 @@
+// The pieces of the Newton solver: the dense LU, the damped method on a small system, and the
+// exact balance of a diffuse layer.
+#include "engine/denselu.h"
+#include "engine/enginetest.h"
+#include "engine/newton.h"
+#include "engine/newtonmethod.h"
+
+#include <limits>
+
+namespace kelva::test {
+namespace {
+
+TEST(DenseLU, SolvesWithRowInterchangesAndRefusesASingularMatrix) {
+    // a zero on the first pivot forces an interchange
+    double a[9] = {0, 2, 1, 1, 1, 1, 2, 1, 3};
+    int piv[3];
+    ASSERT_TRUE(luFactor(a, 3, piv));
+    double b[3] = {7, 6, 13}; // the solution is (1, 2, 3)
+    luSolve(a, 3, piv, b);
+    EXPECT_NEAR(b[0], 1.0, 1e-14);
+    EXPECT_NEAR(b[1], 2.0, 1e-14);
+    EXPECT_NEAR(b[2], 3.0, 1e-14);
+
+    double singular[4] = {1, 2, 2, 4};
+    EXPECT_FALSE(luFactor(singular, 2, piv));
+}
+
+// f(x) = e^x - 2 on one unknown, whose evaluation fails beyond x = 0.9.
+class Exponential final : public NewtonSystem {
+  public:
+    int size() const override { return 1; }
+    bool evaluate(const double* x, double* f) override {
+        ++calls;
+        tried.push_back({x[0], x[0] <= 0.9});
+        if (x[0] > 0.9) return false;
+        f[0] = std::exp(x[0]) - 2.0;
+        return true;
+    }
+    bool admissible(const double*, const double* to) const override { return std::isfinite(to[0]); }
+    void startPasses() override {}
+    void substitute(const double* x, const double*, double* next) override { next[0] = x[0]; }
+    bool converged(const double*, const double* f) const override { return std::fabs(f[0]) < 1e-12; }
+    bool tick() override { return true; }
+    int calls = 0;
+    std::vector<std::pair<double, bool>> tried; // points evaluated, and whether they could be
+};
+
+TEST(NewtonMethod, FailedEvaluationShortensTheStepInsteadOfEndingTheSolve) {
+    Exponential sys;
+    double x = -1.0; // Newton's step from here (capped at 2) lands at 1.0, where evaluation fails
+    const NewtonOutcome out = newtonMethod(sys, &x);
+    EXPECT_TRUE(out.converged);
+    EXPECT_GE(out.failedEvaluations, 1);
+    EXPECT_NEAR(x, std::log(2.0), 1e-12);
+    EXPECT_EQ(out.evaluations, sys.calls);
+    // right after the failure, a shorter step along the same direction
+    std::size_t i = 0;
+    while (i < sys.tried.size() && sys.tried[i].second) ++i;
+    ASSERT_LT(i + 1, sys.tried.size());
+    EXPECT_TRUE(sys.tried[i + 1].second);
+    EXPECT_GT(sys.tried[i + 1].first, -0.99);
+    EXPECT_LT(sys.tried[i + 1].first, sys.tried[i].first);
+}
+
+// S(R) = sum of z R^z t(z) for the sums t, and the sum of the magnitudes of its terms (which
+// bounds its rounding error where cations and anions cancel).
+std::pair<double, double> layerCharge(const RatioSums& t, double r) {
+    double s = 0.0, size = 0.0;
+    for (int z = -RatioSums::kMaxCharge; z <= RatioSums::kMaxCharge; ++z) {
+        s += z * std::pow(r, z) * t.at(z);
+        size += std::fabs(z * std::pow(r, z) * t.at(z));
+    }
+    return {s, size};
+}
+
+TEST(ExactRatio, BalancesTheLayerToRoundingWithAPositiveRatio) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<int, double>> sums;
+        double d, start;
+    };
+    const Case cases[] = {
+        {"one cation", {{1, 0.25}}, 1.0, 10.0},
+        {"cations of three charges", {{1, 1e-6}, {2, 1e-3}, {3, 1e-9}}, 0.3, 10.0},
+        {"excess anions: S(10) < 0", {{1, 1e-6}, {2, 1e-7}, {-1, 1e-2}, {-2, 1e-3}}, 0.05, 10.0},
+        {"root far below the start, cations and anions cancelling", {{1, 1.0}, {-1, 1e-12}}, 1e-9, 1e6},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RatioSums t;
+        for (auto [z, v] : c.sums) t.at(z) = v;
+        double r = c.start;
+        ASSERT_TRUE(solveRatio(t, c.d, r));
+        EXPECT_GT(r, 0.0);
+        const auto [s, size] = layerCharge(t, r);
+        EXPECT_NEAR(s, c.d, 1e-13 * (c.d + size));
+    }
+}
+
+TEST(ExactRatio, AnExactStartIsKeptAndAnUnreachableChargeRefused) {
+    RatioSums t;
+    t.at(1) = 0.5;
+    double r = 10.0; // S(10) = 5 exactly: the residual is tested before anything moves
+    ASSERT_TRUE(solveRatio(t, 5.0, r));
+    EXPECT_EQ(r, 10.0);
+
+    RatioSums anions;
+    anions.at(-1) = 1e-3;
+    r = 3.0;
+    EXPECT_FALSE(solveRatio(anions, 0.01, r)); // no cation can carry a positive counter-charge
+    EXPECT_EQ(r, 3.0);
+}
+
+// A clay in a salt solution with almost no cations: the damped loop's update R D / S turns
+// negative, the exact balance does not.
+TEST(ExactRatio, ClayLayerAmongExcessAnions) {
+    auto st = freshState();
+    addComponent(*st, 2, "Na", 1);
+    addComponent(*st, 52, "Cl", -1);
+    st->Nsplist = 2;
+    st->Splist[1] = 2;
+    st->Splist[2] = 52;
+    st->Conc[2] = 1e-6;
+    st->Conc[52] = 0.1;
+    st->Eqclay = 1e-3f;
+    st->Tclay = 1.0f;
+    st->Fclay = 0.01;
+    st->Tol = 1e-8f;
+    const double d = static_cast<double>(st->Eqclay) * st->Tclay / st->Fclay;
+
+    auto damped = std::make_unique<ProgramState>(*st);
+    damped->Rclay = 10.0;
+    ddlclay(*damped);
+    EXPECT_NE(damped->RatioFail, 0);
+
+    st->Rclay = 10.0;
+    ASSERT_TRUE(ddlclayExact(*st));
+    EXPECT_GT(st->Rclay, 10.0);
+    EXPECT_NEAR(st->Cclay[2] - st->Cclay[52], d, 1e-12 * d);
+    EXPECT_DOUBLE_EQ(st->Cclay[2], st->Rclay * 1e-6);
+}
+
+} // namespace
+} // namespace kelva::test
