@@ -88,20 +88,6 @@ TEST(RunChecks, ComponentMissingFromTheDatabaseIsRefused) {
     EXPECT_NE(r.message.find("Unobtainium"), std::string::npos) << r.message;
 }
 
-TEST(RunChecks, ASweepPHThatIsNoNumberIsRefusedNotRunAtPH0) {
-    TempDir dir;
-    auto st = windowState(dir);
-    add(*st, "Na", "0.001");
-    st->Sweepmode = "Sweep - no increment";
-    st->Multino = 2;
-    st->SweeppH = {"", "6", "6,5"};
-    const RunReport r = cmdRun(*st);
-    EXPECT_FALSE(r.ran);
-    EXPECT_EQ(r.title, "Kelvaspec Error");
-    EXPECT_EQ(r.message.rfind("The pH value of problem 2 of the sweep holds \"6,5\"", 0), 0u) << r.message;
-    EXPECT_FALSE(std::filesystem::exists(dir.file("Temp.dat")));
-}
-
 TEST(Run, SingleProblemReplacesTheOldResultFile) {
     TempDir dir;
     auto st = windowState(dir);
