@@ -71,6 +71,8 @@ void resetSweepForm(ProgramState& st) {
     w.cmdNext10Caption = "Next 10";
     w.cboComp2.clear();
     w.lstUnit.clear();
+    w.cboComp2Text.clear();
+    w.lstUnitText.clear();
     st.Multicap = "0";
 }
 

@@ -267,7 +267,8 @@ void prepareList(ProgramState& st, const fs::path& input, FieldReader& in, std::
         st.sweep.chkpH = true;
         st.sweep.txtSweepno = std::to_string(st.Nsweep);
         st.sweep.txtStartpH = text::plain(st.pH);
-        st.sweep.txtIncpH = "0.20";
+        // The increment the list runs with, so that saving the generator again keeps it.
+        st.sweep.txtIncpH = st.pHincr.empty() ? std::string() : text::plain(st.pHincr);
         st.sweep.startIncrVisible = true;
         st.sweep.separateVisible = false;
     }

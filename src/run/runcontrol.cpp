@@ -10,6 +10,7 @@
 #include "run/rangecheck.h"
 #include "run/readinput.h"
 #include "run/shownproblem.h"
+#include "run/sweepgen.h"
 
 #include <algorithm>
 #include <atomic>
@@ -191,6 +192,15 @@ bool refuseComponents(const ProgramState& st, RunReport& report) {
     return true;
 }
 
+// A sweep whose start pH, increment or separate values are no numbers: refused rather than run
+// at pH 0.
+bool refuseSweep(const ProgramState& st, RunReport& report) {
+    report.message = sweepgen::runRefusal(st);
+    if (report.message.empty()) return false;
+    report.title = kRunErrorTitle;
+    return true;
+}
+
 bool writeRunInput(ProgramState& st, std::string& err) {
     std::error_code ec;
     const auto dir = workPath(st, kRunInput).parent_path();
@@ -273,7 +283,7 @@ void runList(ProgramState& st, FieldReader& in, const ListRunOptions& opt, const
 }
 
 bool refuseRun(const ProgramState& st, RunReport& report) {
-    return refuse(st, report) || refuseComponents(st, report);
+    return refuse(st, report) || refuseComponents(st, report) || refuseSweep(st, report);
 }
 
 RunReport cmdRun(ProgramState& st, const RunProgress& progress) {

@@ -74,8 +74,8 @@ void runList(ProgramState& st, FieldReader& in, const ListRunOptions& opt, const
              std::string& resultText, RunReport& report);
 
 // The run button's refusals (no database, no components, no solids in sorption mode, then
-// components the run cannot take): true with the message in `report` when the run must not
-// start. Reads the state only.
+// components the run cannot take, then a sweep pH value that is empty or no number): true with
+// the message in `report` when the run must not start. Reads the state only.
 bool refuseRun(const ProgramState& st, RunReport& report);
 
 // The run button: checks, the run input, the loop, the result file. Problems that stop at the

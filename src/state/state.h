@@ -98,6 +98,11 @@ struct SweepForm {
     std::string cmdNext10Caption = "Next 10";
     std::vector<std::string> cboComp2;       // the entries offered for the sweep output
     std::vector<std::string> lstUnit;        // the units or kinds offered for the chosen entry
+
+    // The output selection being made: the entry chosen in cboComp2 and the unit or kind selected
+    // in lstUnit, which "Add" appends (empty while nothing is chosen).
+    std::string cboComp2Text;
+    std::string lstUnitText;
 };
 
 // The cells of a read-only grid as texts: cells[row][col]; row 0 holds the column captions.

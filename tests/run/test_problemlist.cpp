@@ -229,7 +229,7 @@ TEST_F(ProblemList, OpeningASweepWithIncrementCorrectsTheCounts) {
     ASSERT_TRUE(open("temp.dat")) << err; // the same file as "Temp.dat"
     const auto& o = *other;
     EXPECT_EQ(std::tuple(o.Nsweep, o.pHincr.v, o.sweep.chkpH, o.sweep.txtStartpH, o.sweep.txtIncpH),
-              std::tuple(5, 0.5, true, " 6", "0.20"));
+              std::tuple(5, 0.5, true, " 6", " .5")); // the increment it runs with
 
     // a file made for the batch runner may state more problems than the generator makes
     const auto at = text.find(",5\r\n");
