@@ -176,9 +176,9 @@ struct ProgramState {
     Arr2<double, 2, kMaxSpecies> Nu{};    // mol bound per g of humic
     Arr2<double, 2, kMaxSpecies> Bound{}; // mol/l bound to humic
 
-    // Scratch of humic binding (cleared by setprob).
+    // Scratch of humic binding: each entry is written before it is read (the class terms of a
+    // pair are summed on the fly into pairSum).
     struct HumScratch {
-        Arr2<double, kMaxSpecies, 3> pairTerm{};
         Arr<double, kMaxSpecies> pairSum{};
         Arr2<double, 12, kMaxSpecies> pairBound{};
         Arr<double, 12> pairCharge{};
@@ -231,6 +231,9 @@ struct ProgramState {
         // Hetfrac(m) KMsite_m(k, a, s) KMsite_m(k, b, s) of pair p for the binding species.
         Arr3<double, 2, 12, kMaxSpecies> pairK1{}, pairK2{}, pairK3{};
         Arr<double, kMaxSpecies> phase{};     // amount of species s over all phases, mol/l
+        // The components whose totals are balanced (2..100 without OH-, total not 0), ascending.
+        Arr<i16, kMaxComponent> balanced{};
+        int nbalanced = 0;
     } cache;
 
     // Called at every iteration with Iter (the run shows it; the engine knows nothing more).

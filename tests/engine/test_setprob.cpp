@@ -120,8 +120,6 @@ TEST(Setprob, SiteClassesAboveNositeKeepTheirShareAndConstants) {
     EXPECT_DOUBLE_EQ(st->Hetfrac[1], 1.0);
     EXPECT_DOUBLE_EQ(st->Hetfrac[3], 0.2);
     EXPECT_DOUBLE_EQ(st->KMsite3(1, 1, 12), std::pow(10.0, -2.5));
-    // the class 3 scratch terms are cleared, so the old constants cannot take part
-    EXPECT_EQ(st->hum.pairTerm(12, 3), 0.0);
 }
 
 TEST(Setprob, ClearsTheWorkArraysOfTheLastProblem) {
