@@ -70,7 +70,11 @@ Arr3<double, 2, 8, kMaxSpecies>& kmsite(ProgramState& st, int m) {
 // its type.
 void buildBindingConstants(ProgramState& st, int s) {
     const bool binds = !st.SpName[s].empty() && static_cast<double>(st.SpPKM(1, s, 1)) != kNoValue;
+    const bool written = st.KMwritten[s];
+    st.KMwritten[s] = binds;
     if (!binds) {
+        // The constants of a species that did not bind at the last set-up are still 0.
+        if (!written) return;
         for (int k = 1; k <= 2; ++k)
             for (int i = 1; i <= 8; ++i) st.KMsite1(k, i, s) = st.KMsite2(k, i, s) = st.KMsite3(k, i, s) = 0.0;
         return;

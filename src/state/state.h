@@ -168,6 +168,12 @@ struct ProgramState {
     Arr<double, 3> Hetfrac{};         // share of site class m
     Arr3<double, 2, 8, kMaxSpecies> KMsite1{}, KMsite2{}, KMsite3{};
 
+    // Binding-constant bookkeeping of setprob: the species whose constants it wrote last time.
+    // Only setprob writes KMsite1..3, so every other species' constants are already 0 and a
+    // problem's set-up touches the binding species alone (it zeroes a species that stops
+    // binding).
+    Arr<bool, kMaxSpecies> KMwritten{};
+
     Arr<double, 2> Zed{};             // assumed humic charge, molc/g
     Arr<double, 2> Zcalc{};           // charge from binding, molc/g
     Arr<double, 2> Zres{};            // squared relative charge mismatch

@@ -90,10 +90,12 @@ TEST(Setprob, BindingConstantsOfTypeBFollowTheHumicSpecificRelation) {
 
 TEST(Setprob, NoValue999InTheFirstHumicColumnSwitchesBindingOffWhateverTheOthersHold) {
     auto st = humicState();
+    st->Nosite = 3;
+    for (int m = 2; m <= 3; ++m) st->SpPKM(1, 12, m) = st->SpPKM(2, 12, m) = 1.0;
+    setprob(*st); // an earlier problem in which Cu binds in every class
+    ASSERT_NE(st->KMsite2(1, 1, 12), 0.0);
     st->SpPKM(1, 12, 1) = 999.0;
     st->SpPKM(2, 12, 1) = 0.5;
-    st->Nosite = 3;
-    st->KMsite2(1, 1, 12) = 7.0; // left from an earlier problem
     setprob(*st);
     for (int k = 1; k <= 2; ++k)
         for (int i = 1; i <= 8; ++i) {
