@@ -45,12 +45,11 @@ std::string defaultOut(const std::string& problems) {
     return p.string();
 }
 
-// The database the problem file names (its first record), read on a scratch state.
-std::string databaseOfProblemFile(const ProgramState& base, FieldReader& in) {
-    auto probe = std::make_unique<ProgramState>(base);
-    Fileopener(*probe, in);
+// The database the problem file names (its first record).
+std::string databaseOfProblemFile(FieldReader& in) {
+    std::string db = recordDatabase(in);
     in.rewind();
-    return probe->Dbfile;
+    return db;
 }
 
 class Progress {
@@ -86,7 +85,7 @@ private:
 
 bool loadDatabase(ProgramState& st, const BatchOptions& opt, FieldReader& in, std::ostream& err) {
     const fs::path problemDir = fs::path(opt.problems).parent_path();
-    const std::string named = opt.db.empty() ? databaseOfProblemFile(st, in) : opt.db;
+    const std::string named = opt.db.empty() ? databaseOfProblemFile(in) : opt.db;
     if (named.empty()) {
         err << "kelvaspec-run: " << opt.problems << " names no database; give one with --db\n";
         return false;
@@ -115,8 +114,10 @@ void reportLimits(const RunReport& report, int itermax, std::ostream& err) {
     }
 }
 
+bool wantTables(const BatchOptions& opt) { return !opt.csv.empty() || !opt.json.empty(); }
+
 bool writeTables(const BatchOptions& opt, const std::string& results, std::ostream& err) {
-    if (opt.csv.empty() && opt.json.empty()) return true;
+    if (!wantTables(opt)) return true;
     const auto blocks = readAllBlocks(results, opt.out.empty() ? defaultOut(opt.problems) : opt.out);
     std::string why;
     if (!opt.csv.empty() && !writeFileAtomic(opt.csv, resultsCsv(blocks), why)) {
@@ -156,15 +157,27 @@ int runBatch(const BatchOptions& opt, std::ostream& err) {
         if (opt.precision) s.Precision = static_cast<float>(*opt.precision);
     };
 
+    // The blocks go to the result file as they are made; it replaces the old file only when
+    // complete. The text is kept in memory only for the tables.
+    const std::string out = opt.out.empty() ? defaultOut(opt.problems) : opt.out;
+    std::string why;
+    AtomicFileWriter file(out);
+    if (!file.open(why)) {
+        err << "kelvaspec-run: cannot write the result file: " << why << "\n";
+        return kExitBadInput;
+    }
+    std::string results;
+    run.onBlock = [&](std::string_view block) {
+        file.write(block);
+        if (wantTables(opt)) results += block;
+    };
+
     Progress progress(err, opt.progress && !opt.quiet);
     RunReport report;
-    std::string results;
     runList(*st, *in, run, progress.hooks(), results, report);
     progress.finish();
 
-    const std::string out = opt.out.empty() ? defaultOut(opt.problems) : opt.out;
-    std::string why;
-    if (!writeFileAtomic(out, results, why)) {
+    if (!file.commit(why)) {
         err << "kelvaspec-run: cannot write the result file: " << why << "\n";
         return kExitBadInput;
     }

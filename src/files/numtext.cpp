@@ -2,6 +2,8 @@
 // decimal point stays "." whatever locale the windowing toolkit installs.
 #include "files/numtext.h"
 
+#include "files/generalform.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -198,24 +200,42 @@ long leadingWhole(std::string_view s) {
     return static_cast<long>(d);
 }
 
-std::string bare(double v, int digits) {
-    if (!std::isfinite(v)) return nonFinite(v);
-    if (v == 0) return "0";
+void appendBare(std::string& out, double v, int digits) {
+    if (!std::isfinite(v)) {
+        out += nonFinite(v);
+        return;
+    }
+    if (v == 0) {
+        out += '0';
+        return;
+    }
     digits = std::clamp(digits, 1, 17);
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, digits);
-    std::string s(buf, r.ptr);
-    std::replace(s.begin(), s.end(), 'e', 'E');
-    if (s.rfind("0.", 0) == 0)
-        s.erase(0, 1);
-    else if (s.rfind("-0.", 0) == 0)
-        s.erase(1, 1);
+    char buf[kGeneralFormSize];
+    char* const end = generalForm(buf, v, digits);
+    char* first = buf;
+    const std::string_view t(buf, static_cast<std::size_t>(end - buf));
+    if (t.starts_with("0.")) {
+        ++first; // .05
+    } else if (t.starts_with("-0.")) {
+        first[1] = '-'; // -.5
+        ++first;
+    }
+    for (char* c = first; c != end; ++c)
+        if (*c == 'e') *c = 'E';
+    out.append(first, end);
+}
+
+std::string bare(double v, int digits) {
+    std::string s;
+    appendBare(s, v, digits);
     return s;
 }
 
 std::string plain(double v, int digits) {
-    std::string b = bare(v, digits);
-    return b.front() == '-' ? b : " " + b;
+    std::string s(1, ' ');
+    appendBare(s, v, digits);
+    if (s[1] == '-') s.erase(0, 1);
+    return s;
 }
 
 std::string exactDecimal(double v) {

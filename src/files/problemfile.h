@@ -45,6 +45,11 @@ void Filesaver(ProgramState& st, FieldWriter& out);
 // ends early; what was read by then stays, and Nmast counts the rows filled so far.
 bool Fileopener(ProgramState& st, FieldReader& in);
 
+// The database file that the record at the reader's position names, as Fileopener would read
+// it into Dbfile, without touching any state; empty when the record's head cannot be read that
+// far. The reader moves on.
+std::string recordDatabase(FieldReader& in);
+
 // Writes the whole problem list to Savefile (a relative Savefile lies in the working
 // directory). For a list of several problems the shown problem replaces its record in the
 // scratch list first. False with a message in `err` when anything could not be done; a file

@@ -53,17 +53,22 @@ bool prepareProblem(ProgramState& st, FieldReader& in, const ListRunOptions& opt
     return true;
 }
 
-// Solves the problem in `st` and returns its result block.
-std::string solveProblem(ProgramState& st) {
+// Solves the problem in `st` and writes its result block into `out`.
+void solveProblem(ProgramState& st, FieldWriter& out) {
     solver(st);
     if (st.ProgMode == "Soil" && st.Faaq == static_cast<float>(kNoValue)) fadesorb(st);
     if (st.Faaq < static_cast<float>(kNoValue)) st.FaaqRes = st.Faaq;
     // Without desorption nothing is computed: report no dissolved FA rather than the value
     // another problem left.
     if (st.ProgMode != "Soil" && st.Faaq == static_cast<float>(kNoValue)) st.FaaqRes = 0.0f;
-    FieldWriter out;
     writeres(st, out);
-    return out.take();
+}
+
+void emitBlock(const ListRunOptions& opt, std::string_view block, std::string& resultText) {
+    if (opt.onBlock)
+        opt.onBlock(block);
+    else
+        resultText += block;
 }
 
 void recordOutcome(const ProgramState& st, int k, RunReport& report) {
@@ -75,6 +80,7 @@ void recordOutcome(const ProgramState& st, int k, RunReport& report) {
 
 void runSequential(ProgramState& st, FieldReader& in, const ListRunOptions& opt, const RunProgress& progress,
                    std::string& resultText, RunReport& report) {
+    FieldWriter out; // one buffer for every block
     for (int k = 1; k <= opt.nprob; ++k) {
         if (progress.onProblem) progress.onProblem(k, opt.nprob);
         std::string why;
@@ -82,7 +88,9 @@ void runSequential(ProgramState& st, FieldReader& in, const ListRunOptions& opt,
             report.message = why;
             return;
         }
-        resultText += solveProblem(st);
+        out.clear();
+        solveProblem(st, out);
+        emitBlock(opt, out.str(), resultText);
         recordOutcome(st, k, report);
         report.solved = k;
     }
@@ -102,6 +110,13 @@ void runParallel(ProgramState& st, FieldReader& in, const ListRunOptions& opt, c
     std::mutex lock;
     std::atomic<int> done{0};
 
+    // Every worker meets a record that cannot be read, so the table of errors is shared: it is
+    // written under the lock, and the first text stands (they all say the same).
+    auto fail = [&](int k, const std::string& why) {
+        std::lock_guard<std::mutex> g(lock);
+        auto& e = errors[static_cast<std::size_t>(k)];
+        if (e.empty()) e = why;
+    };
     auto work = [&](int w) {
         ProgramState& ws = *states[static_cast<std::size_t>(w)];
         ws.onIter = nullptr;
@@ -112,16 +127,18 @@ void runParallel(ProgramState& st, FieldReader& in, const ListRunOptions& opt, c
                 // Another worker's problem: only read, to carry its inputs forward (the
                 // set-up it would get touches nothing the reading depends on).
                 if (!Fileopener(ws, reader)) {
-                    errors[static_cast<std::size_t>(k)] = readFailure(reader, k);
+                    fail(k, readFailure(reader, k));
                     return;
                 }
                 continue;
             }
             if (!prepareProblem(ws, reader, opt, k, why)) {
-                errors[static_cast<std::size_t>(k)] = why;
+                fail(k, why);
                 return;
             }
-            blocks[static_cast<std::size_t>(k)] = solveProblem(ws);
+            FieldWriter out;
+            solveProblem(ws, out);
+            blocks[static_cast<std::size_t>(k)] = out.take();
             std::lock_guard<std::mutex> g(lock);
             recordOutcome(ws, k, report);
             const int n = ++done;
@@ -139,7 +156,7 @@ void runParallel(ProgramState& st, FieldReader& in, const ListRunOptions& opt, c
             report.message = errors[static_cast<std::size_t>(k)];
             return;
         }
-        resultText += blocks[static_cast<std::size_t>(k)];
+        emitBlock(opt, blocks[static_cast<std::size_t>(k)], resultText);
         report.solved = k;
     }
     // The state is left as a sequential run leaves it: with the last problem solved.
