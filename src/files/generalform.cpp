@@ -12,6 +12,7 @@
 #include <bit>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 
 namespace kelva::text {
 
@@ -72,10 +73,27 @@ const PowerTable& powers() {
     return table;
 }
 
-constexpr u64 pow10(int n) {
-    u64 r = 1;
-    while (n-- > 0) r *= 10;
-    return r;
+constexpr std::array<u64, kFastDigits + 1> kPow10 = [] {
+    std::array<u64, kFastDigits + 1> t{};
+    t[0] = 1;
+    for (std::size_t i = 1; i < t.size(); ++i) t[i] = t[i - 1] * 10;
+    return t;
+}();
+
+// The two-digit texts "00" .. "99".
+constexpr std::array<char, 200> kPairs = [] {
+    std::array<char, 200> t{};
+    for (std::size_t i = 0; i < 100; ++i) {
+        t[2 * i] = static_cast<char>('0' + i / 10);
+        t[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return t;
+}();
+
+// The `count` last decimal digits of n at d.
+void writeDigits(char* d, int count, std::uint32_t n) {
+    for (; count >= 2; count -= 2, n /= 100) std::memcpy(d + count - 2, &kPairs[2 * (n % 100)], 2);
+    if (count == 1) d[0] = static_cast<char>('0' + n % 10);
 }
 
 char* fallback(char* out, double v, int digits) {
@@ -91,7 +109,8 @@ bool roundedDigits(double v, int digits, u64& n, int& x) {
     const int e = field == 0 ? -1074 : static_cast<int>(field) - 1075;
     const int log2 = e + 63 - std::countl_zero(m); // |v| lies in [2^log2, 2^(log2+1))
     x = (log2 * 315653) >> 20;                     // floor(log2 log10(2)): x or x - 1
-    const u64 low = pow10(digits - 1), high = pow10(digits);
+    const u64 low = kPow10[static_cast<std::size_t>(digits - 1)],
+              high = kPow10[static_cast<std::size_t>(digits)];
     for (int attempt = 0; attempt < 3; ++attempt) {
         const int k = digits - 1 - x;
         if (k < kMinPow || k > kMaxPow) return false;
@@ -132,7 +151,13 @@ char* generalForm(char* out, double v, int digits) {
     if (digits < 1 || digits > kFastDigits || !roundedDigits(v, digits, n, x))
         return fallback(out, v, digits);
     char d[kFastDigits];
-    for (int i = digits - 1; i >= 0; --i, n /= 10) d[i] = static_cast<char>('0' + n % 10);
+    int i = digits;
+    if (digits > 8) { // the last eight digits, then the rest, each in 32 bits
+        writeDigits(d + digits - 8, 8, static_cast<std::uint32_t>(n % 100000000));
+        n /= 100000000;
+        i -= 8;
+    }
+    writeDigits(d, i, static_cast<std::uint32_t>(n));
     int len = digits;
     while (len > 1 && d[len - 1] == '0') --len;
 
