@@ -36,6 +36,16 @@ void buildTermLists(ProgramState& st) {
         n += count;
     }
     c.termStart[kMaxComponent + 1] = n;
+    // The components with terms are the ones totcalc sums; every other one (but H+ and OH-,
+    // which it leaves alone) has the calculated total 0 until the lists change.
+    c.ntotalled = 0;
+    for (int i = 2; i <= kMaxComponent; ++i) {
+        if (i == kOH) continue;
+        if (c.termStart[i + 1] > c.termStart[i])
+            c.totalled[++c.ntotalled] = static_cast<i16>(i);
+        else
+            st.Tcalc[i] = 0.0;
+    }
     for (int j = 1; j <= st.Nsplist; ++j) {
         const int s = st.Splist[j];
         const int slots[3][2] = {

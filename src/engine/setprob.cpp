@@ -71,6 +71,7 @@ Arr3<double, 2, 8, kMaxSpecies>& kmsite(ProgramState& st, int m) {
 void buildBindingConstants(ProgramState& st, int s) {
     const bool binds = !st.SpName[s].empty() && static_cast<double>(st.SpPKM(1, s, 1)) != kNoValue;
     const bool written = st.KMwritten[s];
+    const int classesBefore = written ? st.KMclasses[s] : 0;
     st.KMwritten[s] = binds;
     if (!binds) {
         // The constants of a species that did not bind at the last set-up are still 0.
@@ -80,12 +81,21 @@ void buildBindingConstants(ProgramState& st, int s) {
         return;
     }
     // Without any site class (a table set up by hand) the class 1 constants stay 0.
-    if (st.Nosite < 1)
+    if (st.Nosite < 1) {
         for (int k = 1; k <= 2; ++k)
             for (int i = 1; i <= 8; ++i) st.KMsite1(k, i, s) = 0.0;
+        st.KMclasses[s] = 0;
+        return;
+    }
+    int classes = 0;
     for (int m = 1; m <= st.Nosite && m <= 3; ++m) {
         const double a = st.SpPKM(1, s, m);
         const double f = st.SpPKM(2, s, m);
+        classes = m;
+        // The constants of this class are in place when they were made from the same pK's.
+        if (m <= classesBefore && st.KMfrom(s, m - 1) == a && st.KMfrom(s, m + 2) == f) continue;
+        st.KMfrom(s, m - 1) = a;
+        st.KMfrom(s, m + 2) = f;
         const double haA = std::pow(10.0, -a), faA = std::pow(10.0, -f);
         const double haB = std::pow(10.0, -(3.0 * a - 3.0)), faB = std::pow(10.0, -(3.96 * f));
         auto& km = kmsite(st, m);
@@ -98,6 +108,8 @@ void buildBindingConstants(ProgramState& st, int s) {
             km(2, i, s) = faB;
         }
     }
+    // Classes written before and not now keep their constants, and what they were made from.
+    st.KMclasses[s] = static_cast<i16>(classes > classesBefore ? classes : classesBefore);
 }
 
 } // namespace

@@ -140,12 +140,16 @@ void totcalc(ProgramState& st) {
         c.phase[s] = st.Fsol * st.Conc[s] + st.Bound(1, s) + st.Bound(2, s) + st.Fddl[1] * st.Cddl(1, s) +
                      st.Fddl[2] * st.Cddl(2, s) + st.Fclay * st.Cclay[s];
     }
-    for (int i = 1; i <= kMaxComponent; ++i) {
+    // H+ and OH- have no calculated total of their own; a component without terms has 0
+    // (makelist set it).
+    for (int i : {1, 51})
+        if (st.Act[i] == 0.0) st.Tcalc[i] = 0.0;
+    for (int m = 1; m <= c.ntotalled; ++m) {
+        const int i = c.totalled[m];
         if (st.Act[i] == 0.0) {
             st.Tcalc[i] = 0.0;
             continue;
         }
-        if (i == 1 || i == 51) continue;
         double t = 0.0;
         for (int n = c.termStart[i]; n < c.termStart[i + 1]; ++n) {
             const auto e = static_cast<std::size_t>(n);

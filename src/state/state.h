@@ -168,11 +168,13 @@ struct ProgramState {
     Arr<double, 3> Hetfrac{};         // share of site class m
     Arr3<double, 2, 8, kMaxSpecies> KMsite1{}, KMsite2{}, KMsite3{};
 
-    // Binding-constant bookkeeping of setprob: the species whose constants it wrote last time.
-    // Only setprob writes KMsite1..3, so every other species' constants are already 0 and a
-    // problem's set-up touches the binding species alone (it zeroes a species that stops
-    // binding).
+    // Binding-constant bookkeeping of setprob: the species whose constants it wrote last time,
+    // how many site classes, and from which pKMHA(m), pKMFA(m). Only setprob writes
+    // KMsite1..3, so every other species' constants are already 0, and a problem's set-up
+    // touches the binding species alone and takes a power of ten only where a pK changed.
     Arr<bool, kMaxSpecies> KMwritten{};
+    Arr<i16, kMaxSpecies> KMclasses{};
+    Arr2<double, kMaxSpecies, 5> KMfrom{}; // (s, 0..2) pKMHA(1..3), (s, 3..5) pKMFA(1..3)
 
     Arr<double, 2> Zed{};             // assumed humic charge, molc/g
     Arr<double, 2> Zcalc{};           // charge from binding, molc/g
@@ -240,6 +242,13 @@ struct ProgramState {
         // The components whose totals are balanced (2..100 without OH-, total not 0), ascending.
         Arr<i16, kMaxComponent> balanced{};
         int nbalanced = 0;
+        // The components with at least one term (2..100 without OH-), ascending.
+        Arr<i16, kMaxComponent> totalled{};
+        int ntotalled = 0;
+        // 10^log Kw and the CO2 constant 10^log K at constantsTempK.
+        bool haveTempConstants = false;
+        float constantsTempK = 0;
+        double kw = 0, kCO2 = 0;
     } cache;
 
     // Called at every iteration with Iter (the run shows it; the engine knows nothing more).

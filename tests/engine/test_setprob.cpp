@@ -124,6 +124,36 @@ TEST(Setprob, SiteClassesAboveNositeKeepTheirShareAndConstants) {
     EXPECT_DOUBLE_EQ(st->KMsite3(1, 1, 12), std::pow(10.0, -2.5));
 }
 
+// setprob takes a power of ten only for a pK that changed since the last set-up: a series of
+// set-ups with changing values and site classes must give the constants of a fresh one.
+TEST(Setprob, ConstantsFollowEveryChangeOfTheBindingPKs) {
+    struct Step {
+        int nosite;
+        double ha[3], fa[3];
+    };
+    const Step steps[] = {{1, {1.5, 0, 0}, {0.8, 0, 0}}, {1, {2.0, 0, 0}, {0.8, 0, 0}}, {3, {2.0, 1.0, 0.5}, {0.8, 0.7, 0.6}},
+                          {3, {2.0, 1.2, 0.5}, {0.8, 0.7, 0.9}}, {1, {2.0, 9, 9}, {0.3, 9, 9}}, {2, {2.0, 1.2, 9}, {0.3, 0.7, 9}}};
+    auto st = humicState();
+    for (const auto& step : steps) {
+        st->Nosite = static_cast<i16>(step.nosite);
+        for (int m = 1; m <= 3; ++m) {
+            st->SpPKM(1, 12, m) = step.ha[m - 1];
+            st->SpPKM(2, 12, m) = step.fa[m - 1];
+        }
+        setprob(*st);
+        auto fresh = humicState();
+        fresh->Nosite = st->Nosite;
+        fresh->SpPKM = st->SpPKM;
+        setprob(*fresh);
+        for (int m = 1; m <= step.nosite; ++m) {
+            const auto& km = m == 1 ? st->KMsite1 : m == 2 ? st->KMsite2 : st->KMsite3;
+            const auto& want = m == 1 ? fresh->KMsite1 : m == 2 ? fresh->KMsite2 : fresh->KMsite3;
+            for (int k = 1; k <= 2; ++k)
+                for (int i = 1; i <= 8; ++i) EXPECT_EQ(km(k, i, 12), want(k, i, 12)) << "class " << m << " humic " << k << " site " << i;
+        }
+    }
+}
+
 TEST(Setprob, ClearsTheWorkArraysOfTheLastProblem) {
     auto st = humicState();
     st->Tot[12] = 1e-6;
