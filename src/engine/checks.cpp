@@ -2,6 +2,7 @@
 // at the iteration limit, which tests were still failing, in a chemist's words.
 #include "engine/engine.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -76,6 +77,10 @@ void checkComponents(const ProgramState& st, std::vector<std::string>& out) {
 }
 
 void checkCharges(const ProgramState& st, std::vector<std::string>& out) {
+    // A database rarely holds any such charge: one pass over the table says whether to look.
+    int widest = 0;
+    for (int s = 1; s <= kMaxSpecies; ++s) widest = std::max(widest, std::abs(static_cast<int>(st.SpCharge[s])));
+    if (widest <= 4) return;
     for (int s = 1; s <= kMaxSpecies; ++s) {
         if (std::abs(st.SpCharge[s]) <= 4) continue;
         const bool listed = (s < 100) ? present(st, s) : (s > 100 && listedComplex(st, s));

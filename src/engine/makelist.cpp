@@ -104,7 +104,8 @@ void makelist(ProgramState& st) {
         listed[static_cast<std::size_t>(s)] = true;
         if (!always && st.SpBind[s] == 1) st.Hslist[++h] = static_cast<i16>(s);
     }
-    auto isListed = [&](int c) { return c >= 1 && c < kMaxComponent && listed[static_cast<std::size_t>(c)]; };
+    // listed[0] is false: an empty slot never counts
+    auto isListed = [&](int c) { return static_cast<unsigned>(c) < kMaxComponent && listed[static_cast<unsigned>(c)]; };
     for (int s = kMaxComponent; s <= kMaxSpecies; ++s) {
         const int count = isListed(st.SpComp1[s]) + isListed(st.SpComp2[s]) + isListed(st.SpComp3[s]) +
                           (st.SpComp3[s] == 0 ? 1 : 0);
