@@ -121,13 +121,18 @@ TEST(Batch, BadInputIsRefusedWithAClearMessage) {
     o.mode = "swamp";
     EXPECT_EQ(runBatch(o, err), cli::kExitBadInput);
 
+    // A list cut short in problem 3: every worker of a parallel run meets the unreadable record.
     std::string e;
     ASSERT_TRUE(writeFileAtomic(dir.file("cut.DAT"), multiList(3).substr(0, 900), e));
-    o = example("soil", dir);
-    o.problems = dir.file("cut.DAT");
-    err.str("");
-    EXPECT_EQ(runBatch(o, err), cli::kExitBadInput);
-    EXPECT_NE(err.str().find("could not be read"), std::string::npos) << err.str();
+    for (int jobs : {1, 2}) {
+        o = example("soil", dir);
+        o.problems = dir.file("cut.DAT");
+        o.jobs = jobs;
+        err.str("");
+        EXPECT_EQ(runBatch(o, err), cli::kExitBadInput);
+        EXPECT_NE(err.str().find("Problem 3 could not be read"), std::string::npos) << jobs << " jobs: " << err.str();
+        EXPECT_NE(err.str().find("problems 1 to 2 are in"), std::string::npos) << err.str();
+    }
 }
 
 TEST(Batch, WaterModeOverrideAndTables) {
