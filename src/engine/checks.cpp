@@ -121,9 +121,20 @@ std::vector<std::string> failingTests(const ProgramState& st) {
         if (!(st.Zres[k] <= tol))
             out.push_back(std::string(humic[k]) + " charge not settled" +
                           (std::isfinite(st.Zres[k]) ? " (off by " + percentText(std::sqrt(st.Zres[k])) + ")" : std::string()));
-    if (st.RatioFail & 1) out.push_back("diffuse layer of humic acid could not be balanced");
-    if (st.RatioFail & 2) out.push_back("diffuse layer of fulvic acid could not be balanced");
-    if (st.RatioFail & 4) out.push_back("clay diffuse layer could not be balanced");
+    // A layer balanced at a ratio of 0 or below holds negative concentrations: no balance.
+    auto layer = [&](int bit, const std::string& what, double ratio) {
+        if (!(st.RatioFail & bit)) return;
+        if (ratio <= 0.0) {
+            char r[32];
+            std::snprintf(r, sizeof r, "%.4g", ratio);
+            out.push_back(what + " balances only at a negative ratio (" + r + ")");
+        } else {
+            out.push_back(what + " could not be balanced");
+        }
+    };
+    layer(1, "diffuse layer of humic acid", st.Rddl[1]);
+    layer(2, "diffuse layer of fulvic acid", st.Rddl[2]);
+    layer(4, "clay diffuse layer", st.Rclay);
     return out;
 }
 

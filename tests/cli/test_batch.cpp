@@ -50,12 +50,15 @@ std::string multiList(int n) {
 // change of the summation order, a contracted multiply-add or a different formatting shows here.
 TEST(Batch, ExamplesMatchTheirGoldenResultFilesByteForByte) {
     TempDir dir;
-    for (const char* name : {"water", "soil", "sweep", "multi"}) {
+    // At pH 7.2 the sweep's clay layer ends at a negative ratio, which is no balance.
+    const std::pair<const char*, int> examples[] = {
+        {"water", cli::kExitOk}, {"soil", cli::kExitOk}, {"sweep", cli::kExitIterLimit}, {"multi", cli::kExitOk}};
+    for (const auto& [name, status] : examples) {
         for (int jobs : {1, 2}) {
             BatchOptions o = example(name, dir);
             o.jobs = jobs;
             std::ostringstream err;
-            ASSERT_EQ(runBatch(o, err), cli::kExitOk) << name << ": " << err.str();
+            ASSERT_EQ(runBatch(o, err), status) << name << ": " << err.str();
             const std::string golden = slurp(sourcePath(std::string("data/examples/golden/") + name + ".OUT"));
             ASSERT_FALSE(golden.empty()) << name;
             EXPECT_TRUE(slurp(o.out) == golden) << name << " with " << jobs << " jobs no longer gives its golden results";
