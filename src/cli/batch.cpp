@@ -104,10 +104,16 @@ bool loadDatabase(ProgramState& st, const BatchOptions& opt, FieldReader& in, st
 
 void reportLimits(const RunReport& report, int itermax, std::ostream& err) {
     for (int k : report.limitProblems) {
-        err << "Problem " << k << " stopped at the iteration limit (" << itermax << " iterations)";
+        // A solve is also marked when a value went undefined or a layer did not balance.
+        const int iter = report.iterations[static_cast<std::size_t>(k)];
+        const bool limit = iter > itermax;
+        if (limit)
+            err << "Problem " << k << " stopped at the iteration limit (" << itermax << " iterations)";
+        else
+            err << "Problem " << k << " has no sound result (" << iter << (iter == 1 ? " iteration)" : " iterations)");
         const auto& failing = report.failing[static_cast<std::size_t>(k)];
         if (!failing.empty()) {
-            err << "; still failing: ";
+            err << (limit ? "; still failing: " : ": ");
             for (std::size_t i = 0; i < failing.size(); ++i) err << (i ? "; " : "") << failing[i];
         }
         err << "\n";
@@ -192,7 +198,7 @@ int runBatch(const BatchOptions& opt, std::ostream& err) {
         err << "Solved " << report.solved << (report.solved == 1 ? " problem" : " problems");
         if (report.threads > 1) err << " on " << report.threads << " threads";
         if (!report.limitProblems.empty())
-            err << " (" << report.limitProblems.size() << " stopped at the iteration limit)";
+            err << " (" << report.limitProblems.size() << " without a sound result)";
         err << "; results in " << out << "\n";
     }
     return report.limitProblems.empty() ? kExitOk : kExitIterLimit;

@@ -101,6 +101,8 @@ std::vector<std::string> checkprob(const ProgramState& st) {
 }
 
 std::vector<std::string> failingTests(const ProgramState& st) {
+    // An undefined value fails every test after it; what matters is where it came from.
+    if (!st.Undefined.empty()) return {st.Undefined};
     std::vector<std::string> out;
     const double tol = st.Tol;
     for (int i = 2; i <= kMaxComponent; ++i) {

@@ -193,6 +193,7 @@ void iterate(ProgramState& st) {
         stepComponents(st);
         stepHumicCharges(st);
         totcalc(st);
+        if (!stateDefined(st)) return noteUndefined(st);
         if (converged(st)) return;
     }
 }
@@ -200,6 +201,7 @@ void iterate(ProgramState& st) {
 void solver(ProgramState& st) {
     // The flag describes this solve only, not an earlier run of the same problem number.
     st.setIterr(st.currentProblem(), 0);
+    st.Undefined.clear();
     // The saturation indices are computed only when the metal is present; without it they
     // must read 0, not the value of an earlier problem.
     st.SiAl = st.SiFe = 0.0;
@@ -215,7 +217,9 @@ void solver(ProgramState& st) {
     totcalc(st);
     const double q = static_cast<double>(st.Precision / 100.0f);
     st.Tol = static_cast<float>(q * q);
+    if (!stateDefined(st)) return noteUndefined(st); // nothing to iterate on
     iterate(st);
+    if (!st.Undefined.empty()) return;
     st.Zstep[1] = st.Zstep[2] = kSearchStep;
 
     checkPrecipitation(st, kFe, st.Dhfe, st.Lksofe25, st.LksFe, st.SiFe, st.FePpt); // Fe first,

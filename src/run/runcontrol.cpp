@@ -75,6 +75,7 @@ void recordOutcome(const ProgramState& st, int k, RunReport& report) {
     if (st.iterr(k) == 1) {
         report.limitProblems.push_back(k);
         report.failing[static_cast<std::size_t>(k)] = failingTests(st);
+        report.iterations[static_cast<std::size_t>(k)] = st.Iter;
     }
 }
 
@@ -239,6 +240,7 @@ void runList(ProgramState& st, FieldReader& in, const ListRunOptions& opt, const
     report.nprob = opt.nprob;
     st.Nprob = static_cast<i16>(opt.nprob); // every block states the number of problems
     report.failing.assign(static_cast<std::size_t>(opt.nprob) + 1, {});
+    report.iterations.assign(static_cast<std::size_t>(opt.nprob) + 1, 0);
     st.Iterr.assign(static_cast<std::size_t>(opt.nprob) + 1, 0);
     auto savedHook = st.onIter;
     st.onIter = progress.onIter;

@@ -34,6 +34,7 @@ struct RunReport {
     int threads = 1;                            // threads the problems were solved on
     std::vector<int> limitProblems;             // problems that stopped at the iteration limit
     std::vector<std::vector<std::string>> failing; // per problem 1..nprob: tests still failing
+    std::vector<int> iterations;                // per problem 1..nprob of limitProblems: Iter at the end
     std::string resultFile;                     // path of the result file written
 };
 

@@ -222,6 +222,11 @@ struct ProgramState {
     // The same, per problem number, for the run's report.
     std::vector<int> Ratiofail;
 
+    // ---------------------------------------------------------------- undefined values
+    // What went undefined first in the last solve and where it came from, in words; empty while
+    // every value stayed defined. The solve stops at once when it happens (marked in Iterr).
+    std::string Undefined;
+
     // Results of fracdist and kdcalc for the component last computed.
     float AqSol = 0, FaBound = 0, FaDdl = 0;
     float FrS = 0, FrDHA = 0, FrDFA = 0, FrHA = 0, FrFA = 0, FrClay = 0;

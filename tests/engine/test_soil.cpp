@@ -168,6 +168,49 @@ TEST(ClayLayer, SolveEndingAtANegativeRatioIsMarkedAndSaysSo) {
     EXPECT_EQ(failing[0].rfind("clay diffuse layer balances only at a negative ratio (-27.8", 0), 0u) << failing[0];
 }
 
+// A database constant whose power of ten overflows makes the state undefined: the solve stops
+// in that evaluation, is marked, and says what went undefined first and where it came from.
+TEST(Undefined, SolveStopsAtOnceAndNamesTheDatabaseColumn) {
+    struct Case {
+        void (*spoil)(ProgramState&);
+        bool clay;
+        const char *what, *from;
+    };
+    const Case cases[] = {
+        {[](ProgramState& s) { s.SpPKM(1, 12, 1) = -32769.0; }, false,
+         "the amount of Cu (no. 12) bound to humic acid became undefined in the first evaluation",
+         "the binding constant of Cu (no. 12) to humic acid, database column pKMHA(1) (-32769)"},
+        {[](ProgramState& s) { s.SpLogK[249] = 400.0; }, false, "the activity of CuCl+ (no. 249) became undefined",
+         "database column log K (400)"},
+        {[](ProgramState& s) {
+             s.SpDeltaH[249] = -1e10;
+             s.TempK = 283.16f;
+         },
+         true, "the activity of CuCl+ (no. 249) became undefined", "database column deltaH (-1e+10)"}};
+    for (const auto& c : cases) {
+        auto st = defaultDbState();
+        c.spoil(*st);
+        setprob(*st);
+        soilInputs(*st, true, 6.0);
+        if (!c.clay) st->Tclay = 0.0f;
+        int iterations = 0;
+        st->onIter = [&](int) { ++iterations; };
+        solver(*st);
+        EXPECT_EQ(st->iterr(1), 1) << c.what;
+        EXPECT_LE(iterations, 1) << c.what; // at once, not at the iteration limit
+        EXPECT_NE(st->Undefined.find(c.what), std::string::npos) << st->Undefined;
+        EXPECT_NE(st->Undefined.find(c.from), std::string::npos) << st->Undefined;
+        EXPECT_EQ(failingTests(*st), std::vector<std::string>{st->Undefined});
+    }
+    // the next solve of a sound problem starts without the note
+    auto st = defaultDbState();
+    st->Undefined = "left from before";
+    soilInputs(*st, true, 6.0);
+    solver(*st);
+    EXPECT_EQ(st->Undefined, "");
+    EXPECT_EQ(st->iterr(1), 0);
+}
+
 TEST(Fadesorb, FractionsAndTheirLimits) {
     auto st = defaultDbState();
     st->Tha[2] = 0.2f;
