@@ -72,6 +72,13 @@ int countLineEnds(std::string_view s) {
     return n;
 }
 
+// The next comma or line end at or after `from` (npos when none): one pass over the text.
+std::size_t separatorFrom(std::string_view s, std::size_t from) {
+    for (std::size_t i = from; i < s.size(); ++i)
+        if (s[i] == ',' || s[i] == '\r' || s[i] == '\n') return i;
+    return std::string_view::npos;
+}
+
 std::size_t bomLength(const std::string& s) {
     return s.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
 }
@@ -128,9 +135,9 @@ bool FieldReader::next(Field& f) {
         f.text.assign(body);
         line_ += countLineEnds(body);
         // Whatever follows the closing quote up to the separator is not part of the field.
-        stop = close == std::string_view::npos ? n : all.find_first_of(",\r\n", close + 1);
+        stop = close == std::string_view::npos ? n : separatorFrom(all, close + 1);
     } else {
-        stop = all.find_first_of(",\r\n", pos_);
+        stop = separatorFrom(all, pos_);
         if (stop == std::string_view::npos) stop = n;
         std::string_view body = all.substr(pos_, stop - pos_);
         while (!body.empty() && isBlank(body.back())) body.remove_suffix(1);

@@ -96,8 +96,17 @@ void writeDigits(char* d, int count, std::uint32_t n) {
     if (count == 1) d[0] = static_cast<char>('0' + n % 10);
 }
 
-char* fallback(char* out, double v, int digits) {
-    return std::to_chars(out, out + kGeneralFormSize, v, std::chars_format::general, digits).ptr;
+char* fallback(char* out, double v, int digits, Spelling spelling) {
+    char* end = std::to_chars(out, out + kGeneralFormSize, v, std::chars_format::general, digits).ptr;
+    if (spelling == Spelling::Printf) return end;
+    char* digit = out + (*out == '-' ? 1 : 0);
+    if (end - digit > 1 && digit[0] == '0' && digit[1] == '.') { // "0.05" -> ".05"
+        std::memmove(digit, digit + 1, static_cast<std::size_t>(end - digit - 1));
+        --end;
+    }
+    for (char* c = out; c != end; ++c)
+        if (*c == 'e') *c = 'E';
+    return end;
 }
 
 // The `digits` significant digits of |v| as an integer n (10^(digits-1) <= n < 10^digits) and
@@ -145,11 +154,12 @@ bool roundedDigits(double v, int digits, u64& n, int& x) {
 
 } // namespace
 
-char* generalForm(char* out, double v, int digits) {
+char* generalForm(char* out, double v, int digits, Spelling spelling) {
     u64 n = 0;
     int x = 0;
     if (digits < 1 || digits > kFastDigits || !roundedDigits(v, digits, n, x))
-        return fallback(out, v, digits);
+        return fallback(out, v, digits, spelling);
+    const bool file = spelling == Spelling::File;
     char d[kFastDigits];
     int i = digits;
     if (digits > 8) { // the last eight digits, then the rest, each in 32 bits
@@ -171,7 +181,7 @@ char* generalForm(char* out, double v, int digits) {
                 for (int i = x + 1; i < len; ++i) *p++ = d[i];
             }
         } else {
-            *p++ = '0';
+            if (!file) *p++ = '0';
             *p++ = '.';
             for (int i = 0; i < -x - 1; ++i) *p++ = '0';
             for (int i = 0; i < len; ++i) *p++ = d[i];
@@ -183,7 +193,7 @@ char* generalForm(char* out, double v, int digits) {
         *p++ = '.';
         for (int i = 1; i < len; ++i) *p++ = d[i];
     }
-    *p++ = 'e';
+    *p++ = file ? 'E' : 'e';
     *p++ = x < 0 ? '-' : '+';
     const int ax = x < 0 ? -x : x;
     if (ax >= 100) *p++ = static_cast<char>('0' + ax / 100);

@@ -11,7 +11,11 @@ namespace kelva::text {
 // Room that generalForm may need at `out`.
 constexpr int kGeneralFormSize = 32;
 
+// How the form is spelled: as printf writes it ("0.05", "1.5e-07"), or as the files write it,
+// without the zero before the point of a value below 1 and with a capital E (".05", "1.5E-07").
+enum class Spelling { Printf, File };
+
 // Writes the form of a finite, non-zero `v` (digits 1..17) at `out`; returns the end.
-char* generalForm(char* out, double v, int digits);
+char* generalForm(char* out, double v, int digits, Spelling spelling = Spelling::Printf);
 
 } // namespace kelva::text

@@ -209,20 +209,8 @@ void appendBare(std::string& out, double v, int digits) {
         out += '0';
         return;
     }
-    digits = std::clamp(digits, 1, 17);
     char buf[kGeneralFormSize];
-    char* const end = generalForm(buf, v, digits);
-    char* first = buf;
-    const std::string_view t(buf, static_cast<std::size_t>(end - buf));
-    if (t.starts_with("0.")) {
-        ++first; // .05
-    } else if (t.starts_with("-0.")) {
-        first[1] = '-'; // -.5
-        ++first;
-    }
-    for (char* c = first; c != end; ++c)
-        if (*c == 'e') *c = 'E';
-    out.append(first, end);
+    out.append(buf, generalForm(buf, v, std::clamp(digits, 1, 17), Spelling::File));
 }
 
 std::string bare(double v, int digits) {
