@@ -33,12 +33,11 @@ std::string defaultOut(const std::string& problems) {
     return p.string();
 }
 
-// The database the problem file names (its first record), read on a scratch state.
-std::string databaseOfProblemFile(const ProgramState& base, FieldReader& in) {
-    auto probe = std::make_unique<ProgramState>(base);
-    Fileopener(*probe, in);
+// The database the problem file names (its first record).
+std::string databaseOfProblemFile(FieldReader& in) {
+    std::string db = recordDatabase(in);
     in.rewind();
-    return probe->Dbfile;
+    return db;
 }
 
 class Progress {
@@ -73,7 +72,7 @@ private:
 };
 
 bool loadDatabase(ProgramState& st, const BatchOptions& opt, FieldReader& in, std::ostream& err) {
-    const std::string named = opt.db.empty() ? databaseOfProblemFile(st, in) : opt.db;
+    const std::string named = opt.db.empty() ? databaseOfProblemFile(in) : opt.db;
     if (named.empty()) {
         err << "kelvaspec-run: " << opt.problems << " names no database; give one with --db\n";
         return false;
@@ -92,9 +91,11 @@ bool loadDatabase(ProgramState& st, const BatchOptions& opt, FieldReader& in, st
     return true;
 }
 
+bool wantTables(const BatchOptions& opt) { return !opt.csv.empty() || !opt.json.empty(); }
+
 bool writeTables(const BatchOptions& opt, const std::string& results, const RunReport& report,
                  std::ostream& err) {
-    if (opt.csv.empty() && opt.json.empty()) return true;
+    if (!wantTables(opt)) return true;
     const auto blocks = readAllBlocks(results, opt.out.empty() ? defaultOut(opt.problems) : opt.out);
     std::string why;
     if (!opt.csv.empty() && !writeFileAtomic(opt.csv, resultsCsv(blocks), why)) {
@@ -139,20 +140,32 @@ int runBatch(const BatchOptions& opt, std::ostream& err) {
         if (opt.precision) s.Precision = static_cast<float>(*opt.precision);
     };
 
+    // The blocks go to the result file as they are made; it replaces the old file only when
+    // complete. The text is kept in memory only for the tables.
+    const std::string out = opt.out.empty() ? defaultOut(opt.problems) : opt.out;
+    std::string why;
+    AtomicFileWriter file(out);
+    if (!file.open(why)) {
+        err << "kelvaspec-run: cannot write the result file: " << why << "\n";
+        return kExitBadInput;
+    }
+    std::string results;
+    run.onBlock = [&](std::string_view block) {
+        file.write(block);
+        if (wantTables(opt)) results += block;
+    };
+
     Progress progress(err, opt.progress && !opt.quiet);
     RunReport report;
-    std::string results;
     runList(*st, *in, run, progress.hooks(), results, report);
     progress.finish();
 
-    if (!report.ran) { // refused before anything was solved: no result file
+    if (!report.ran) { // refused before anything was solved: the old result file stays
         err << "kelvaspec-run: " << report.message << "\n";
         return kExitBadInput;
     }
-    const std::string out = opt.out.empty() ? defaultOut(opt.problems) : opt.out;
     report.resultFile = out;
-    std::string why;
-    if (!writeFileAtomic(out, results, why)) {
+    if (!file.commit(why)) {
         err << "kelvaspec-run: cannot write the result file: " << why << "\n";
         return kExitBadInput;
     }
@@ -170,7 +183,7 @@ int runBatch(const BatchOptions& opt, std::ostream& err) {
         err << "Solved " << report.solved << (report.solved == 1 ? " problem" : " problems");
         if (report.threads > 1) err << " on " << report.threads << " threads";
         if (!report.limitProblems.empty())
-            err << " (" << report.limitProblems.size() << " stopped at the iteration limit)";
+            err << " (" << report.limitProblems.size() << " without a sound result)";
         err << "; results in " << out << "\n";
     }
     return report.limitProblems.empty() ? kExitOk : kExitIterLimit;

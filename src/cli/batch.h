@@ -26,7 +26,7 @@ struct BatchOptions {
 // Exit statuses.
 constexpr int kExitOk = 0;
 constexpr int kExitBadInput = 1;   // nothing or not everything could be solved
-constexpr int kExitIterLimit = 2;  // all solved and written, some at the iteration limit
+constexpr int kExitIterLimit = 2;  // all written, some without a sound result (marked in Iterr)
 
 // Runs the batch; messages go to `err` (progress, warnings, errors, the summary).
 int runBatch(const BatchOptions& opt, std::ostream& err);

@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
         ->check(CLI::Range(1, 256));
     app.add_flag("--quiet", opt.quiet, "No progress line and no summary");
     app.footer("Exit status: 0 all problems solved; 1 bad input or a problem that could not be solved;\n"
-               "2 every problem written, but some stopped at the iteration limit.");
+               "2 every problem written, but some without a sound result (the iteration limit, an undefined\n"
+               "value, a diffuse layer that could not be balanced).");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

@@ -70,13 +70,20 @@ void speciate(ProgramState& st) {
     const double t = st.TempK;
     const double tt = tempTerm(st.TempK);
 
-    const double logKw = tt * kWaterEnthalpy + kLogKw25;
-    st.Act[51] = std::pow(10.0, logKw) / st.Act[1];
+    // The ion product of water and the CO2 constant depend on the temperature alone.
+    auto& c = st.cache;
+    if (!c.haveTempConstants || c.constantsTempK != st.TempK) {
+        const double logKw = tt * kWaterEnthalpy + kLogKw25;
+        c.kw = std::pow(10.0, logKw);
+        c.kCO2 = std::pow(10.0, kCO2LogK25 + kCO2Enthalpy * tt);
+        c.constantsTempK = st.TempK;
+        c.haveTempConstants = true;
+    }
+    st.Act[51] = c.kw / st.Act[1];
 
     activityCoefficients(st, t);
 
-    if (st.pCO2 != static_cast<float>(kNoValue))
-        st.Act[55] = st.pCO2 / std::pow(10.0, kCO2LogK25 + kCO2Enthalpy * tt) / st.Act[1] / st.Act[1];
+    if (st.pCO2 != static_cast<float>(kNoValue)) st.Act[55] = st.pCO2 / c.kCO2 / st.Act[1] / st.Act[1];
 
     // Only listed complexes carry weight; an unlisted one is never read, so it is not formed.
     componentLogs(st);

@@ -2,6 +2,7 @@
 // at the iteration limit, which tests were still failing, in a chemist's words.
 #include "engine/engine.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -76,6 +77,10 @@ void checkComponents(const ProgramState& st, std::vector<std::string>& out) {
 }
 
 void checkCharges(const ProgramState& st, std::vector<std::string>& out) {
+    // A database rarely holds any such charge: one pass over the table says whether to look.
+    int widest = 0;
+    for (int s = 1; s <= kMaxSpecies; ++s) widest = std::max(widest, std::abs(static_cast<int>(st.SpCharge[s])));
+    if (widest <= 4) return;
     for (int s = 1; s <= kMaxSpecies; ++s) {
         if (std::abs(st.SpCharge[s]) <= 4) continue;
         const bool listed = (s < 100) ? present(st, s) : (s > 100 && listedComplex(st, s));
@@ -96,6 +101,8 @@ std::vector<std::string> checkprob(const ProgramState& st) {
 }
 
 std::vector<std::string> failingTests(const ProgramState& st) {
+    // An undefined value fails every test after it; what matters is where it came from.
+    if (!st.Undefined.empty()) return {st.Undefined};
     std::vector<std::string> out;
     const double tol = st.Tol;
     for (int i = 2; i <= kMaxComponent; ++i) {
@@ -116,9 +123,20 @@ std::vector<std::string> failingTests(const ProgramState& st) {
         if (!(st.Zres[k] <= tol))
             out.push_back(std::string(humic[k]) + " charge not settled" +
                           (std::isfinite(st.Zres[k]) ? " (off by " + percentText(std::sqrt(st.Zres[k])) + ")" : std::string()));
-    if (st.RatioFail & 1) out.push_back("diffuse layer of humic acid could not be balanced");
-    if (st.RatioFail & 2) out.push_back("diffuse layer of fulvic acid could not be balanced");
-    if (st.RatioFail & 4) out.push_back("clay diffuse layer could not be balanced");
+    // A layer balanced at a ratio of 0 or below holds negative concentrations: no balance.
+    auto layer = [&](int bit, const std::string& what, double ratio) {
+        if (!(st.RatioFail & bit)) return;
+        if (ratio <= 0.0) {
+            char r[32];
+            std::snprintf(r, sizeof r, "%.4g", ratio);
+            out.push_back(what + " balances only at a negative ratio (" + r + ")");
+        } else {
+            out.push_back(what + " could not be balanced");
+        }
+    };
+    layer(1, "diffuse layer of humic acid", st.Rddl[1]);
+    layer(2, "diffuse layer of fulvic acid", st.Rddl[2]);
+    layer(4, "clay diffuse layer", st.Rclay);
     return out;
 }
 

@@ -26,19 +26,23 @@ double debyeLength(double ionic) { return kDebye / std::sqrt(ionic); }
 
 
 // Iterates the ratio r until the layer's charge sum S (single precision, computed by `fill`
-// for a given r) meets D. Returns false when the layer cannot be balanced (no counter-ions, or
-// the cap is reached).
+// for a given r) meets D: r moves to the mean of itself and r D/S. The path may lead through
+// negative ratios (the first evaluation of a clay layer starts with the anions at their totals
+// and the cations at a millionth of theirs, so S < 0) and back. The loop stops only when the
+// layer balances, when S is exactly 0 (nothing carries the counter-charge), when a value is not
+// finite (r keeps its last finite value) or at the cap. Returns whether the layer balanced at a
+// positive ratio.
 template <class Fill>
 bool balanceRatio(double& r, double d, float tol, Fill fill) {
     for (int pass = 0; pass < kRatioPassCap; ++pass) {
-        const float s = fill(r);
-        const double sd = s;
-        if (sd <= 0.0) return false; // nothing to carry the counter-charge
-        const double mismatch = std::pow(2.0 * (d - sd) / (sd + d), 2);
-        if (mismatch < tol) return true;
+        const double s = fill(r);
+        if (s == 0.0 || !std::isfinite(s)) return false;
+        const double mismatch = std::pow(2.0 * (d - s) / (s + d), 2);
         if (!std::isfinite(mismatch)) return false;
-        r = (r * d / sd + r) / 2.0;
-        if (!(r > 0.0) || !std::isfinite(r)) return false;
+        if (mismatch < tol) return r > 0.0;
+        const double next = (r * d / s + r) / 2.0;
+        if (!std::isfinite(next)) return false;
+        r = next;
     }
     return false;
 }

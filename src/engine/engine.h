@@ -49,6 +49,13 @@ void kdcalc(ProgramState& st, int i);
 // negative total, a component number without a database row, a charge beyond +-4, ...
 std::vector<std::string> checkprob(const ProgramState& st);
 
+// Whether the solve's state holds only finite numbers (checked after every evaluation: an
+// undefined value never comes right again).
+bool stateDefined(const ProgramState& st);
+// Notes in Undefined, in words, which value went undefined first and which database constant it
+// came from, and marks the problem in Iterr like one that stopped at the iteration limit.
+void noteUndefined(ProgramState& st);
+
 // After a solve: which convergence tests still fail, in words a chemist understands
 // ("Cu: total off by 3.1 %", "charge balance off by 0.4 %", "fulvic acid charge not settled").
 std::vector<std::string> failingTests(const ProgramState& st);

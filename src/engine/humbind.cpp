@@ -63,13 +63,13 @@ void bidentate(ProgramState& st, int k, double g, double h) {
         const int a = st.Pair(p, 1), b = st.Pair(p, 2);
         const double pa = st.Prot[a], pb = st.Prot[b];
         // term(s, m) = Hetfrac(m) KM_m(a) KM_m(b) A2(s) Prot(a) Prot(b), the constant part
-        // taken from the table makelist prepared
+        // taken from the table makelist prepared; classes above Nosite add 0
         for (int j = 1; j <= st.Nhslist; ++j) {
             const int s = st.Hslist[j];
-            sc.pairTerm(s, 1) = c.pairK1(k, p, s) * a2[s] * pa * pb;
-            if (nosite >= 2) sc.pairTerm(s, 2) = c.pairK2(k, p, s) * a2[s] * pa * pb;
-            if (nosite >= 3) sc.pairTerm(s, 3) = c.pairK3(k, p, s) * a2[s] * pa * pb;
-            sc.pairSum[s] = sc.pairTerm(s, 1) + sc.pairTerm(s, 2) + sc.pairTerm(s, 3);
+            const double t1 = c.pairK1(k, p, s) * a2[s] * pa * pb;
+            const double t2 = nosite >= 2 ? c.pairK2(k, p, s) * a2[s] * pa * pb : 0.0;
+            const double t3 = nosite >= 3 ? c.pairK3(k, p, s) * a2[s] * pa * pb : 0.0;
+            sc.pairSum[s] = t1 + t2 + t3;
         }
         const auto [sf, zf] = shareOut(st, &sc.pairSum[0], sc.pairBound.row(p), st.PairDen(k, p));
         sc.pairCharge[p] = (2.0 * pa * pb * (1.0 - sf) + (1.0 - pb) * pa * (1.0 - sf) + (1.0 - pa) * pb * (1.0 - sf) +

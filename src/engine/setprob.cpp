@@ -21,7 +21,6 @@ void clearWorkArrays(ProgramState& st) {
     st.PairDen.fill(0.0f);
     st.KHsite.fill(0.0);
     st.pKsite.fill(0.0f);
-    st.KMsite1.fill(0.0);
     st.Pair.fill(0);
     st.Prot.fill(0.0);
     st.Nu.fill(0.0);
@@ -29,7 +28,8 @@ void clearWorkArrays(ProgramState& st) {
     st.Cddl.fill(0.0);
     st.Fafrac.fill(0.0);
     st.Cclay.fill(0.0);
-    st.hum = ProgramState::HumScratch{};
+    // KMsite1 is rewritten whole below, and humic binding writes each scratch entry it reads
+    // (for the binding species of the list) before reading it: neither needs clearing.
     // A humic absent from this problem must not keep the charge mismatch of an earlier problem:
     // the convergence test reads Zres of both humics, and a stale unsettled value would stop
     // every later problem at the iteration limit.
@@ -61,33 +61,55 @@ void buildDensities(ProgramState& st, int k) {
     for (int p = 1; p <= 12; ++p) st.PairDen(k, p) = st.Ncooh[k] * st.Fpr[k] / 16.0f;
 }
 
-double& kmsite(ProgramState& st, int m, int k, int i, int s) {
-    if (m == 1) return st.KMsite1(k, i, s);
-    if (m == 2) return st.KMsite2(k, i, s);
-    return st.KMsite3(k, i, s);
+Arr3<double, 2, 8, kMaxSpecies>& kmsite(ProgramState& st, int m) {
+    return m == 1 ? st.KMsite1 : (m == 2 ? st.KMsite2 : st.KMsite3);
 }
 
 // Binding constants of species s for every site and class. Type B sites follow from type A:
-// HA 3 pKM - 3, FA 3.96 pKM.
+// HA 3 pKM - 3, FA 3.96 pKM. Each power of ten is taken once and shared by the four sites of
+// its type.
 void buildBindingConstants(ProgramState& st, int s) {
     const bool binds = !st.SpName[s].empty() && static_cast<double>(st.SpPKM(1, s, 1)) != kNoValue;
+    const bool written = st.KMwritten[s];
+    const int classesBefore = written ? st.KMclasses[s] : 0;
+    st.KMwritten[s] = binds;
     if (!binds) {
+        // The constants of a species that did not bind at the last set-up are still 0.
+        if (!written) return;
         for (int k = 1; k <= 2; ++k)
             for (int i = 1; i <= 8; ++i) st.KMsite1(k, i, s) = st.KMsite2(k, i, s) = st.KMsite3(k, i, s) = 0.0;
         return;
     }
+    // Without any site class (a table set up by hand) the class 1 constants stay 0.
+    if (st.Nosite < 1) {
+        for (int k = 1; k <= 2; ++k)
+            for (int i = 1; i <= 8; ++i) st.KMsite1(k, i, s) = 0.0;
+        st.KMclasses[s] = 0;
+        return;
+    }
+    int classes = 0;
     for (int m = 1; m <= st.Nosite && m <= 3; ++m) {
         const double a = st.SpPKM(1, s, m);
         const double f = st.SpPKM(2, s, m);
+        classes = m;
+        // The constants of this class are in place when they were made from the same pK's.
+        if (m <= classesBefore && st.KMfrom(s, m - 1) == a && st.KMfrom(s, m + 2) == f) continue;
+        st.KMfrom(s, m - 1) = a;
+        st.KMfrom(s, m + 2) = f;
+        const double haA = std::pow(10.0, -a), faA = std::pow(10.0, -f);
+        const double haB = std::pow(10.0, -(3.0 * a - 3.0)), faB = std::pow(10.0, -(3.96 * f));
+        auto& km = kmsite(st, m);
         for (int i = 1; i <= 4; ++i) {
-            kmsite(st, m, 1, i, s) = std::pow(10.0, -a);
-            kmsite(st, m, 2, i, s) = std::pow(10.0, -f);
+            km(1, i, s) = haA;
+            km(2, i, s) = faA;
         }
         for (int i = 5; i <= 8; ++i) {
-            kmsite(st, m, 1, i, s) = std::pow(10.0, -(3.0 * a - 3.0));
-            kmsite(st, m, 2, i, s) = std::pow(10.0, -(3.96 * f));
+            km(1, i, s) = haB;
+            km(2, i, s) = faB;
         }
     }
+    // Classes written before and not now keep their constants, and what they were made from.
+    st.KMclasses[s] = static_cast<i16>(classes > classesBefore ? classes : classesBefore);
 }
 
 } // namespace

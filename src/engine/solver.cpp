@@ -72,17 +72,18 @@ void stepComponent(ProgramState& st, int i, bool squareRoot) {
 }
 
 void stepComponents(ProgramState& st) {
-    for (int i = 2; i <= 50; ++i) {
-        if (st.Tot[i] == 0.0) continue;
-        if (i == 5 && yes(st.AlPpt))
+    const auto& c = st.cache;
+    for (int n = 1; n <= c.nbalanced; ++n) {
+        const int i = c.balanced[n];
+        if (i > 50)
+            stepComponent(st, i, false);
+        else if (i == 5 && yes(st.AlPpt))
             st.Act[5] = std::pow(st.Act[1], 3) * std::pow(10.0, st.LksAl);
         else if (i == 11 && yes(st.FePpt))
             st.Act[11] = std::pow(st.Act[1], 3) * std::pow(10.0, st.LksFe);
         else
             stepComponent(st, i, true);
     }
-    for (int i = 52; i <= kMaxComponent; ++i)
-        if (st.Tot[i] != 0.0) stepComponent(st, i, false);
 }
 
 void stepHumicCharges(ProgramState& st) {
@@ -103,56 +104,16 @@ void stepHumicCharges(ProgramState& st) {
 // The convergence tests in their order; true when all pass.
 bool converged(const ProgramState& st) {
     const double tol = st.Tol;
-    for (int i = 2; i <= 50; ++i) {
-        if (st.Tot[i] == 0.0) continue;
+    const auto& c = st.cache;
+    for (int n = 1; n <= c.nbalanced; ++n) {
+        const int i = c.balanced[n];
         if ((i == 5 && yes(st.AlPpt)) || (i == 11 && yes(st.FePpt))) continue;
         if (!(mismatch(st.Tot[i], st.Tcalc[i]) <= tol)) return false;
     }
-    for (int i = 52; i <= kMaxComponent; ++i)
-        if (st.Tot[i] != 0.0 && !(mismatch(st.Tot[i], st.Tcalc[i]) <= tol)) return false;
     if (!yes(st.PhFixed) && !(std::pow(st.Chgratio - 1.0, 2) <= tol)) return false;
     if (!(st.Zres[1] <= tol)) return false;
     if (!(st.Zres[2] <= tol)) return false;
     return true;
-}
-
-// For every component, the listed species that hold it with their coefficients, in list order
-// and slot order: the order in which its calculated total is summed.
-void buildTermLists(ProgramState& st) {
-    auto& c = st.cache;
-    int n = 0;
-    for (int i = 1; i <= kMaxComponent; ++i) {
-        c.termStart[i] = n;
-        if (i == 1 || i == 51) continue;
-        for (int j = 1; j <= st.Nsplist; ++j) {
-            const int s = st.Splist[j];
-            const int slots[3][2] = {{st.SpComp1[s], st.SpSto1[s]}, {st.SpComp2[s], st.SpSto2[s]}, {st.SpComp3[s], st.SpSto3[s]}};
-            for (const auto& slot : slots) {
-                if (slot[0] != i) continue;
-                c.termSpecies[static_cast<std::size_t>(n)] = static_cast<i16>(s);
-                c.termSto[static_cast<std::size_t>(n)] = static_cast<i16>(slot[1]);
-                ++n;
-            }
-        }
-    }
-    c.termStart[kMaxComponent + 1] = n;
-}
-
-// The constant factor Hetfrac(m) KM(a) KM(b) of every pair term, the leading part of the
-// product that humbind evaluates left to right.
-void buildPairConstants(ProgramState& st) {
-    auto& c = st.cache;
-    const int nosite = st.Nosite < 3 ? st.Nosite : 3;
-    for (int k = 1; k <= 2; ++k)
-        for (int p = 1; p <= 12; ++p) {
-            const int a = st.Pair(p, 1), b = st.Pair(p, 2);
-            for (int j = 1; j <= st.Nhslist; ++j) {
-                const int s = st.Hslist[j];
-                c.pairK1(k, p, s) = st.Hetfrac[1] * st.KMsite1(k, a, s) * st.KMsite1(k, b, s);
-                if (nosite >= 2) c.pairK2(k, p, s) = st.Hetfrac[2] * st.KMsite2(k, a, s) * st.KMsite2(k, b, s);
-                if (nosite >= 3) c.pairK3(k, p, s) = st.Hetfrac[3] * st.KMsite3(k, a, s) * st.KMsite3(k, b, s);
-            }
-        }
 }
 
 constexpr int kAl = 5, kFe = 11;
@@ -179,38 +140,6 @@ void precipitationChecks(ProgramState& st, void (*resolve)(ProgramState&)) {
     checkPrecipitation(st, kAl, st.Dhal, st.Lksoal25, st.LksAl, st.SiAl, st.AlPpt, resolve); // then Al
 }
 
-void makelist(ProgramState& st) {
-    int j = 0, h = 0, ncomp = 0;
-    for (int s = 1; s <= kMaxSpecies; ++s) {
-        if (s == 100) ncomp = j;
-        if (s == 1 || s == 51 || (s == 55 && st.pCO2 != static_cast<float>(kNoValue))) {
-            st.Splist[++j] = static_cast<i16>(s);
-        } else if (s < 100) {
-            if (st.Tot[s] > 0.0) {
-                st.Splist[++j] = static_cast<i16>(s);
-                if (st.SpBind[s] == 1) st.Hslist[++h] = static_cast<i16>(s);
-            }
-        } else {
-            int count = 0;
-            for (int c : {st.SpComp1[s], st.SpComp2[s], st.SpComp3[s]})
-                for (int m = 1; m <= ncomp; ++m)
-                    if (st.Splist[m] == c) {
-                        ++count;
-                        break;
-                    }
-            if (st.SpComp3[s] == 0) ++count;
-            if (count == 3) {
-                st.Splist[++j] = static_cast<i16>(s);
-                if (st.SpBind[s] == 1) st.Hslist[++h] = static_cast<i16>(s);
-            }
-        }
-    }
-    st.Nsplist = static_cast<i16>(j);
-    st.Nhslist = static_cast<i16>(h);
-    buildTermLists(st);
-    buildPairConstants(st);
-}
-
 void totcalc(ProgramState& st) {
     speciate(st);
     auto& c = st.cache;
@@ -220,12 +149,16 @@ void totcalc(ProgramState& st) {
         c.phase[s] = st.Fsol * st.Conc[s] + st.Bound(1, s) + st.Bound(2, s) + st.Fddl[1] * st.Cddl(1, s) +
                      st.Fddl[2] * st.Cddl(2, s) + st.Fclay * st.Cclay[s];
     }
-    for (int i = 1; i <= kMaxComponent; ++i) {
+    // H+ and OH- have no calculated total of their own; a component without terms has 0
+    // (makelist set it).
+    for (int i : {1, 51})
+        if (st.Act[i] == 0.0) st.Tcalc[i] = 0.0;
+    for (int m = 1; m <= c.ntotalled; ++m) {
+        const int i = c.totalled[m];
         if (st.Act[i] == 0.0) {
             st.Tcalc[i] = 0.0;
             continue;
         }
-        if (i == 1 || i == 51) continue;
         double t = 0.0;
         for (int n = c.termStart[i]; n < c.termStart[i + 1]; ++n) {
             const auto e = static_cast<std::size_t>(n);
@@ -270,6 +203,7 @@ void iterate(ProgramState& st) {
         stepComponents(st);
         stepHumicCharges(st);
         totcalc(st);
+        if (!stateDefined(st)) return noteUndefined(st);
         if (converged(st)) return;
     }
 }
@@ -277,6 +211,7 @@ void iterate(ProgramState& st) {
 void solver(ProgramState& st) {
     // The flag describes this solve only, not an earlier run of the same problem number.
     st.setIterr(st.currentProblem(), 0);
+    st.Undefined.clear();
     // The saturation indices are computed only when the metal is present; without it they
     // must read 0, not the value of an earlier problem.
     st.SiAl = st.SiFe = 0.0;
@@ -292,7 +227,9 @@ void solver(ProgramState& st) {
     totcalc(st);
     const double q = static_cast<double>(st.Precision / 100.0f);
     st.Tol = static_cast<float>(q * q);
+    if (!stateDefined(st)) return noteUndefined(st); // nothing to iterate on
     iterate(st);
+    if (!st.Undefined.empty()) return;
     st.Zstep[1] = st.Zstep[2] = kSearchStep;
 
     precipitationChecks(st, iterate);

@@ -65,11 +65,13 @@ class Loader {
     bool readSpeciesLine(int i, int n);
     bool readComposition(int n);
     void checkSpecies(int n);
+    void checkConstants(int n, const std::string& who);
 
     ProgramState& st_;
     FieldReader& in_;
     DbReport& rep_;
     int loaded_ = 0;
+    int lineOfSpecies_ = 0; // the file line of the species line being read
 };
 
 // A whole number that will index a table or size a loop: rounded as every whole-number
@@ -196,6 +198,7 @@ bool Loader::readComposition(int n) {
 }
 
 bool Loader::readSpeciesLine(int i, int n) {
+    lineOfSpecies_ = in_.line();
     double again = 0;
     if (!in_.readNumber(again, "species number")) return false;
     if (std::nearbyint(again) != n)
@@ -222,7 +225,7 @@ bool Loader::readSpeciesLine(int i, int n) {
 }
 
 void Loader::checkSpecies(int n) {
-    const std::string who = "line " + std::to_string(in_.line()) + ", species " + std::to_string(n) + " " +
+    const std::string who = "line " + std::to_string(lineOfSpecies_) + ", species " + std::to_string(n) + " " +
                             quoted(st_.SpName[n]) + ": ";
     if (std::abs(st_.SpCharge[n]) > kMaxCharge)
         rep_.warnings.push_back(who + "charge " + std::to_string(st_.SpCharge[n]) +
@@ -235,6 +238,32 @@ void Loader::checkSpecies(int n) {
         if (c > kLastComponent)
             rep_.warnings.push_back(who + "component " + std::to_string(c) +
                                     " is not a component species (1..99)");
+    checkConstants(n, who);
+}
+
+// Constants whose power of ten the engine cannot take: 10^log K of a complex, and for a species
+// that binds the binding constants a pK column gives (10^-pK at type A sites, 10^-(3 pK - 3) or
+// 10^-(3.96 pK) at type B sites, and the product of two of them at a pair). Such a value makes
+// the first evaluation of every problem with the species undefined.
+void Loader::checkConstants(int n, const std::string& who) {
+    auto overflows = [](double exponent) { return !std::isfinite(std::pow(10.0, exponent)); };
+    auto warn = [&](const char* column, double v) {
+        rep_.warnings.push_back(who + "column " + column + " holds " + text::bare(v) +
+                                ", which cannot be used: its power of ten overflows");
+    };
+    if (n > 100 && overflows(st_.SpLogK[n])) warn("log K", st_.SpLogK[n]);
+    if (!(st_.SpPKM(1, n, 1) < kNoValue)) return; // does not bind: the pK columns are not used
+    static const char* const columns[3][3] = {{"", "", ""},
+                                              {"pKMHA(1)", "pKMHA(2)", "pKMHA(3)"},
+                                              {"pKMFA(1)", "pKMFA(2)", "pKMFA(3)"}};
+    for (int k = 1; k <= 2; ++k)
+        for (int m = 1; m <= st_.Nosite && m <= 3; ++m) {
+            const double pk = st_.SpPKM(k, n, m);
+            if (pk == kNoValue) continue;
+            const double typeB = k == 1 ? 3.0 * pk - 3.0 : 3.96 * pk;
+            if (overflows(-pk) || overflows(-typeB) || overflows(-2.0 * pk) || overflows(-(pk + typeB)))
+                warn(columns[k][m - 1], pk);
+        }
 }
 
 void warnDuplicates(const ProgramState& st, DbReport& rep) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -71,9 +72,8 @@ int countLineEnds(std::string_view s) {
     return n;
 }
 
-// The next comma or line end at or after `from` (npos when there is none). A plain loop:
-// find_first_of with a set calls memchr once per character of the text.
-std::size_t findSeparator(std::string_view s, std::size_t from) {
+// The next comma or line end at or after `from` (npos when none): one pass over the text.
+std::size_t separatorFrom(std::string_view s, std::size_t from) {
     for (std::size_t i = from; i < s.size(); ++i)
         if (s[i] == ',' || s[i] == '\r' || s[i] == '\n') return i;
     return std::string_view::npos;
@@ -135,9 +135,9 @@ bool FieldReader::next(Field& f) {
         f.text.assign(body);
         line_ += countLineEnds(body);
         // Whatever follows the closing quote up to the separator is not part of the field.
-        stop = close == std::string_view::npos ? n : findSeparator(all, close + 1);
+        stop = close == std::string_view::npos ? n : separatorFrom(all, close + 1);
     } else {
-        stop = findSeparator(all, pos_);
+        stop = separatorFrom(all, pos_);
         if (stop == std::string_view::npos) stop = n;
         std::string_view body = all.substr(pos_, stop - pos_);
         while (!body.empty() && isBlank(body.back())) body.remove_suffix(1);
@@ -244,23 +244,28 @@ void FieldWriter::sep() {
 void FieldWriter::text(std::string_view s) {
     sep();
     buf_ += '"';
-    for (char c : s) buf_ += c == '"' ? '\'' : c;
+    if (s.find('"') == std::string_view::npos)
+        buf_ += s;
+    else
+        for (char c : s) buf_ += c == '"' ? '\'' : c;
     buf_ += '"';
 }
 
 void FieldWriter::number(double v, int digits) {
     sep();
-    buf_ += text::bare(v, digits);
+    text::appendBare(buf_, v, digits);
 }
 
 void FieldWriter::single(float v) {
     sep();
-    buf_ += text::bareSingle(v);
+    text::appendBare(buf_, static_cast<double>(v), text::kSingleDigits);
 }
 
 void FieldWriter::integer(long v) {
     sep();
-    buf_ += std::to_string(v);
+    char digits[24];
+    const auto r = std::to_chars(digits, digits + sizeof digits, v);
+    buf_.append(digits, r.ptr);
 }
 
 void FieldWriter::empty() {
@@ -322,41 +327,80 @@ bool writeAll(std::FILE* f, const std::string& content) {
 } // namespace
 
 bool writeFileAtomic(const std::string& path, const std::string& content, std::string& err) {
+    AtomicFileWriter file(path);
+    if (!file.open(err)) return false;
+    file.write(content);
+    return file.commit(err);
+}
+
+AtomicFileWriter::AtomicFileWriter(const std::string& path) : target_(path) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    fs::path target(path);
     // Replace the file a link points to, not the link itself.
-    if (fs::is_symlink(target, ec)) {
-        fs::path real = fs::weakly_canonical(target, ec);
-        if (!ec) target = real;
+    if (fs::is_symlink(target_, ec)) {
+        fs::path real = fs::weakly_canonical(target_, ec);
+        if (!ec) target_ = real.string();
     }
-    const std::string tmp = target.string() + ".tmp-" + std::to_string(processId());
-    std::FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f) {
-        err = "cannot create the temporary file " + tmp + ": " + systemError();
+    tmp_ = target_ + ".tmp-" + std::to_string(processId());
+}
+
+AtomicFileWriter::~AtomicFileWriter() { discard(); }
+
+void AtomicFileWriter::discard() {
+    if (!file_) return;
+    std::fclose(file_);
+    file_ = nullptr;
+    std::error_code ignored;
+    std::filesystem::remove(tmp_, ignored);
+}
+
+bool AtomicFileWriter::open(std::string& err) {
+    discard();
+    writeError_.clear();
+    file_ = std::fopen(tmp_.c_str(), "wb");
+    if (!file_) {
+        err = "cannot create the temporary file " + tmp_ + ": " + systemError();
         return false;
     }
-    bool ok = writeAll(f, content) && flushToDisk(f);
-    std::string why = ok ? "" : systemError();
-    if (std::fclose(f) != 0 && ok) {
+    // A large buffer: a result file of a long run is written in a few dozen calls.
+    std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
+    return true;
+}
+
+void AtomicFileWriter::write(std::string_view piece) {
+    if (!file_ || !writeError_.empty() || piece.empty()) return;
+    if (std::fwrite(piece.data(), 1, piece.size(), file_) != piece.size()) writeError_ = systemError();
+}
+
+bool AtomicFileWriter::commit(std::string& err) {
+    namespace fs = std::filesystem;
+    if (!file_) {
+        err = "cannot write " + tmp_ + ": the file is not open";
+        return false;
+    }
+    bool ok = writeError_.empty() && flushToDisk(file_);
+    std::string why = !writeError_.empty() ? writeError_ : (ok ? "" : systemError());
+    if (std::fclose(file_) != 0 && ok) {
         ok = false;
         why = systemError();
     }
+    file_ = nullptr;
+    std::error_code ec;
     if (!ok) {
-        err = "cannot write " + tmp + ": " + why;
-        fs::remove(tmp, ec);
+        err = "cannot write " + tmp_ + ": " + why;
+        fs::remove(tmp_, ec);
         return false;
     }
-    auto old = fs::status(target, ec);
-    if (!ec && fs::exists(old)) fs::permissions(tmp, old.permissions(), ec);
-    fs::rename(tmp, target, ec);
+    auto old = fs::status(target_, ec);
+    if (!ec && fs::exists(old)) fs::permissions(tmp_, old.permissions(), ec);
+    fs::rename(tmp_, target_, ec);
     if (ec) {
-        err = "cannot replace " + target.string() + ": " + ec.message();
+        err = "cannot replace " + target_ + ": " + ec.message();
         std::error_code ignored;
-        fs::remove(tmp, ignored);
+        fs::remove(tmp_, ignored);
         return false;
     }
-    syncFolder(target.parent_path());
+    syncFolder(fs::path(target_).parent_path());
     return true;
 }
 

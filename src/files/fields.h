@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -89,6 +90,7 @@ public:
     void endLine();                          // CR LF
     const std::string& str() const { return buf_; }
     std::string take() { return std::move(buf_); }
+    void clear() { buf_.clear(), lineStarted_ = false; } // keeps the buffer for the next text
 
 private:
     void sep();
@@ -100,6 +102,32 @@ private:
 // old one, so that a failed write never destroys the previous file. Returns false (and a
 // message in `err`) when it fails.
 bool writeFileAtomic(const std::string& path, const std::string& content, std::string& err);
+
+// writeFileAtomic in pieces, for a text made as it goes (a run's result file): the pieces go to
+// the temporary file beside `path` as they come, and commit() flushes it to disk and renames it
+// over the old file. A writer destroyed without a successful commit removes its temporary file
+// and leaves the old one as it was.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(const std::string& path);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    // Creates the temporary file; false with a message in `err` when it cannot.
+    bool open(std::string& err);
+    // Appends a piece; a failure is remembered and reported by commit().
+    void write(std::string_view piece);
+    // Flushes the text to disk and puts it in place; false with a message in `err`.
+    bool commit(std::string& err);
+
+private:
+    void discard();
+    std::string target_; // the file replaced (the one a link points to)
+    std::string tmp_;
+    std::FILE* file_ = nullptr;
+    std::string writeError_; // the first failed write, empty when none
+};
 // Appends `content` to `path` (created when missing).
 bool appendFile(const std::string& path, const std::string& content, std::string& err);
 // The whole file, or nullopt.

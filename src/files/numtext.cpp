@@ -2,6 +2,8 @@
 // decimal point stays "." whatever locale the windowing toolkit installs.
 #include "files/numtext.h"
 
+#include "files/generalform.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -198,24 +200,30 @@ long leadingWhole(std::string_view s) {
     return static_cast<long>(d);
 }
 
+void appendBare(std::string& out, double v, int digits) {
+    if (!std::isfinite(v)) {
+        out += nonFinite(v);
+        return;
+    }
+    if (v == 0) {
+        out += '0';
+        return;
+    }
+    char buf[kGeneralFormSize];
+    out.append(buf, generalForm(buf, v, std::clamp(digits, 1, 17), Spelling::File));
+}
+
 std::string bare(double v, int digits) {
-    if (!std::isfinite(v)) return nonFinite(v);
-    if (v == 0) return "0";
-    digits = std::clamp(digits, 1, 17);
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, digits);
-    std::string s(buf, r.ptr);
-    std::replace(s.begin(), s.end(), 'e', 'E');
-    if (s.rfind("0.", 0) == 0)
-        s.erase(0, 1);
-    else if (s.rfind("-0.", 0) == 0)
-        s.erase(1, 1);
+    std::string s;
+    appendBare(s, v, digits);
     return s;
 }
 
 std::string plain(double v, int digits) {
-    std::string b = bare(v, digits);
-    return b.front() == '-' ? b : " " + b;
+    std::string s(1, ' ');
+    appendBare(s, v, digits);
+    if (s[1] == '-') s.erase(0, 1);
+    return s;
 }
 
 std::string exactDecimal(double v) {

@@ -24,6 +24,8 @@ long leadingWhole(std::string_view s);
 // -1 and 1 (.05, -.5), exponent form (mantissa, "E", sign, at least two exponent digits) when
 // the decimal exponent is below -4 or not below `digits` (1.5E-07, 1E+15). 0 gives "0".
 std::string bare(double v, int digits = kDoubleDigits);
+// The same text appended to `out`, without a string of its own (the file writers' form).
+void appendBare(std::string& out, double v, int digits = kDoubleDigits);
 inline std::string bareSingle(float v) { return bare(static_cast<double>(v), kSingleDigits); }
 
 // Plain form of the windows: bare() with a leading blank when the value is not negative.

@@ -374,4 +374,35 @@ std::optional<std::string> locateDatabase(const std::string& named, const std::s
     return std::nullopt;
 }
 
+// The head of a record as readMode and readListPart take it, up to the database name.
+std::string recordDatabase(FieldReader& in) {
+    Field f;
+    auto text = [&](std::string& out) { return in.next(f) ? (out = f.text, true) : false; };
+    auto number = [&](double& out) {
+        if (!in.next(f)) return false;
+        if (!f.quoted && f.text.empty()) return out = 0, true;
+        const auto v = numberOf(f);
+        return v ? (out = *v, true) : false;
+    };
+    std::string mode, label, sweepmode;
+    double n = 0;
+    if (!text(mode)) return {};
+    if (mode == kProblemNoLabel && !(number(n) && text(mode))) return {};
+    std::transform(mode.begin(), mode.end(), mode.begin(), [](unsigned char c) { return std::toupper(c); });
+    if ((mode != "SOIL" && mode != "WATER") || !in.skip(1) || !text(label)) return {};
+    if (label == kMultiLabel) {
+        if (!text(sweepmode) || !number(n) || !(std::trunc(n) >= -32768 && std::trunc(n) <= 32767) || !text(label))
+            return {};
+        if (sweepmode == kIncrementMode && !(number(n) && text(label))) return {};
+    }
+    if (label == kSelectionLabel) {
+        if (!number(n) || !(std::trunc(n) >= 0 && std::trunc(n) <= kMaxSelection) || !in.skip(1)) return {};
+        for (int k = 2; k <= static_cast<int>(std::trunc(n)); ++k)
+            if (!in.skip(2)) return {};
+        if (!in.skip(1)) return {};
+    }
+    std::string db;
+    return text(db) ? db : std::string();
+}
+
 } // namespace kelva

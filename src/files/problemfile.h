@@ -60,4 +60,9 @@ std::optional<std::string> locateDatabase(const std::string& named, const std::s
                                           const std::string& base = {},
                                           std::vector<std::string>* tried = nullptr);
 
+// The database file that the record at the reader's position names, as Fileopener would read
+// it into Dbfile, without touching any state; empty when the record's head cannot be read that
+// far. The reader moves on.
+std::string recordDatabase(FieldReader& in);
+
 } // namespace kelva

@@ -1,5 +1,7 @@
 #include "results/SweepChart.h"
 
+#include "run/summary.h"
+
 #include "files/numtext.h"
 
 #include <QBuffer>
@@ -32,10 +34,15 @@ QString qs(std::string_view s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-QString numberList(const QList<int>& ks) {
-    QStringList parts;
-    for (int k : ks) parts << qs(std::to_string(k));
-    return parts.join(", ");
+QString capitalised(QString s) {
+    if (!s.isEmpty()) s[0] = s[0].toUpper();
+    return s;
+}
+
+// "problem 4", "problems 3 and 17", "problems 3–5, 9".
+QString problemList(const QList<int>& ks) {
+    const std::vector<int> v(ks.begin(), ks.end());
+    return QString::fromStdString(problemRanges(v));
 }
 
 enum class Axis { None, Log, Linear };
@@ -119,12 +126,12 @@ SweepChartData sweepChartData(const ResultForm& out, bool onlyMulti) {
                 line.points << p;
         }
         if (!line.notPresent.isEmpty())
-            notes << line.name + " is not present in problem " + numberList(line.notPresent) +
+            notes << line.name + " is not present in " + problemList(line.notPresent) +
                          " (grey triangles).";
         d.lines << line;
     }
     if (!limitProblems.isEmpty())
-        notes.prepend("Problem " + numberList(limitProblems) +
+        notes.prepend(capitalised(problemList(limitProblems)) +
                       " stopped at the iteration limit: left out of the lines (red stars).");
     if (phColumn && !onlyMulti && !d.againstPH)
         notes

@@ -62,23 +62,30 @@ bool prepareProblem(ProgramState& st, FieldReader& in, const ListRunOptions& opt
     return true;
 }
 
-// Solves the problem in `st` and returns its result block.
-std::string solveProblem(ProgramState& st, bool fromPrevious = false) {
+// Solves the problem in `st` and writes its result block into `out`. The Newton solver starts
+// from the answer the state holds when `fromPrevious` (a later problem of a sweep).
+void solveProblem(ProgramState& st, FieldWriter& out, bool fromPrevious = false) {
     runSolver(st, fromPrevious);
     if (st.ProgMode == "Soil" && st.Faaq == static_cast<float>(kNoValue)) fadesorb(st);
     if (st.Faaq < static_cast<float>(kNoValue)) st.FaaqRes = st.Faaq;
     // Without desorption nothing is computed: report no dissolved FA rather than the value
     // another problem left.
     if (st.ProgMode != "Soil" && st.Faaq == static_cast<float>(kNoValue)) st.FaaqRes = 0.0f;
-    FieldWriter out;
     writeres(st, out);
-    return out.take();
+}
+
+void emitBlock(const ListRunOptions& opt, std::string_view block, std::string& resultText) {
+    if (opt.onBlock)
+        opt.onBlock(block);
+    else
+        resultText += block;
 }
 
 void recordOutcome(const ProgramState& st, int k, RunReport& report) {
     if (st.iterr(k) == 1) {
         report.limitProblems.push_back(k);
         report.failing[static_cast<std::size_t>(k)] = failingTests(st);
+        report.iterations[static_cast<std::size_t>(k)] = st.Iter;
         // the damped scheme creeps or stalls where the Newton solver usually arrives
         const int limit = std::min(static_cast<int>(st.Itermax) + 1, 32767); // as the 16-bit counter takes it
         if (st.Solver != kSolverNewton && st.Iter >= limit) report.suggestion = kNewtonSuggestion;
@@ -87,6 +94,7 @@ void recordOutcome(const ProgramState& st, int k, RunReport& report) {
 
 void runSequential(ProgramState& st, FieldReader& in, const ListRunOptions& opt, const RunProgress& progress,
                    std::string& resultText, RunReport& report) {
+    FieldWriter out; // one buffer for every block
     for (int k = 1; k <= opt.nprob; ++k) {
         if (st.stopRequested()) return;
         if (progress.onProblem) progress.onProblem(k, opt.nprob);
@@ -97,7 +105,9 @@ void runSequential(ProgramState& st, FieldReader& in, const ListRunOptions& opt,
         }
         // The Newton solver starts each later problem of a sweep from the previous answer.
         const bool fromPrevious = k > 1 && isSweep(st.Sweepmode) && st.iterr(k - 1) == 0;
-        resultText += solveProblem(st, fromPrevious);
+        out.clear();
+        solveProblem(st, out, fromPrevious);
+        emitBlock(opt, out.str(), resultText);
         recordOutcome(st, k, report);
         report.solved = k;
     }
@@ -117,6 +127,13 @@ void runParallel(ProgramState& st, FieldReader& in, const ListRunOptions& opt, c
     std::mutex lock;
     std::atomic<int> done{0};
 
+    // Every worker meets a record that cannot be read, so the table of errors is shared: it is
+    // written under the lock, and the first text stands (they all say the same).
+    auto fail = [&](int k, const std::string& why) {
+        std::lock_guard<std::mutex> g(lock);
+        auto& e = errors[static_cast<std::size_t>(k)];
+        if (e.empty()) e = why;
+    };
     auto work = [&](int w) {
         ProgramState& ws = *states[static_cast<std::size_t>(w)];
         ws.onIter = nullptr;
@@ -128,16 +145,18 @@ void runParallel(ProgramState& st, FieldReader& in, const ListRunOptions& opt, c
                 // Another worker's problem: only read, to carry its inputs forward (the
                 // set-up it would get touches nothing the reading depends on).
                 if (!Fileopener(ws, reader)) {
-                    errors[static_cast<std::size_t>(k)] = readFailure(reader, k);
+                    fail(k, readFailure(reader, k));
                     return;
                 }
                 continue;
             }
             if (!prepareProblem(ws, reader, opt, k, why)) {
-                errors[static_cast<std::size_t>(k)] = why;
+                fail(k, why);
                 return;
             }
-            blocks[static_cast<std::size_t>(k)] = solveProblem(ws);
+            FieldWriter out;
+            solveProblem(ws, out);
+            blocks[static_cast<std::size_t>(k)] = out.take();
             std::lock_guard<std::mutex> g(lock);
             recordOutcome(ws, k, report);
             const int n = ++done;
@@ -155,7 +174,7 @@ void runParallel(ProgramState& st, FieldReader& in, const ListRunOptions& opt, c
             report.message = errors[static_cast<std::size_t>(k)];
             return;
         }
-        resultText += blocks[static_cast<std::size_t>(k)];
+        emitBlock(opt, blocks[static_cast<std::size_t>(k)], resultText);
         report.solved = k;
     }
     // The state is left as a sequential run leaves it: with the last problem solved.
@@ -265,6 +284,7 @@ void runList(ProgramState& st, FieldReader& in, const ListRunOptions& opt, const
     report.nprob = opt.nprob;
     st.Nprob = static_cast<i16>(opt.nprob); // every block states the number of problems
     report.failing.assign(static_cast<std::size_t>(opt.nprob) + 1, {});
+    report.iterations.assign(static_cast<std::size_t>(opt.nprob) + 1, 0);
     st.Iterr.assign(static_cast<std::size_t>(opt.nprob) + 1, 0);
     auto savedHook = st.onIter;
     st.onIter = progress.onIter;

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kelva {
@@ -35,6 +36,7 @@ struct RunReport {
     int threads = 1;                            // threads the problems were solved on
     std::vector<int> limitProblems;             // problems that stopped at the iteration limit
     std::vector<std::vector<std::string>> failing; // per problem 1..nprob: tests still failing
+    std::vector<int> iterations;                // per problem 1..nprob of limitProblems: Iter at the end
     // Advice for problems that stopped at the iteration limit (empty when there is none).
     std::string suggestion;
     std::string resultFile;                     // path of the result file written (empty: none)
@@ -65,11 +67,15 @@ struct ListRunOptions {
     int jobs = 1;
     // Applied to each problem right after it is read (the batch runner's overrides).
     std::function<void(ProgramState&)> afterRead;
+    // When set, each result block is handed here, in problem order, as soon as it can be (the
+    // batch runner streams them into the result file), and the result text stays empty.
+    std::function<void(std::string_view block)> onBlock;
 };
 
 // Reads, solves and writes the problems of a list. `in` stands at the list's first record;
-// `resultText` receives the result blocks in problem order. The loop stops at a record it
-// cannot read or a problem the engine refuses, keeping the blocks written so far.
+// `resultText` receives the result blocks in problem order (or opt.onBlock does). The loop
+// stops at a record it cannot read or a problem the engine refuses, keeping the blocks written
+// so far.
 void runList(ProgramState& st, FieldReader& in, const ListRunOptions& opt, const RunProgress& progress,
              std::string& resultText, RunReport& report);
 

@@ -31,6 +31,22 @@ std::string iterations(int itermax) {
     return "(" + std::to_string(itermax) + (itermax == 1 ? " iteration)" : " iterations)");
 }
 
+// A solve is also marked when a value went undefined or a diffuse layer did not balance; it then
+// ended before the limit.
+bool atLimit(const RunReport& report, int k, int itermax) {
+    const auto at = static_cast<std::size_t>(k);
+    return at >= report.iterations.size() || report.iterations[at] > itermax;
+}
+
+// "Problem 4 stopped at the iteration limit (10000 iterations)" or "Problem 4 has no sound
+// result (66 iterations)".
+std::string problemSaid(const RunReport& report, int k, int itermax) {
+    if (atLimit(report, k, itermax))
+        return "Problem " + std::to_string(k) + " stopped at the iteration limit " + iterations(itermax);
+    return "Problem " + std::to_string(k) + " has no sound result " +
+           iterations(report.iterations[static_cast<std::size_t>(k)]);
+}
+
 } // namespace
 
 std::string problemRanges(const std::vector<int>& problems, std::size_t maxRuns) {
@@ -65,7 +81,7 @@ std::string limitSummary(const RunReport& report, int itermax) {
     std::string out;
     if (stopped.size() <= kFewFailures) {
         for (int k : stopped) {
-            out += "Problem " + std::to_string(k) + " stopped at the iteration limit " + iterations(itermax);
+            out += problemSaid(report, k, itermax);
             const auto& failing = failingOf(report, k);
             if (!failing.empty()) out += "; still failing: " + joined(failing, failing.size());
             out += "\n";
@@ -73,9 +89,12 @@ std::string limitSummary(const RunReport& report, int itermax) {
         return out;
     }
     const int total = report.solved > 0 ? report.solved : report.nprob;
+    const bool allAtLimit = std::all_of(stopped.begin(), stopped.end(), [&](int k) { return atLimit(report, k, itermax); });
     out += std::to_string(stopped.size()) + " of " + std::to_string(total) +
-           " problems stopped at the iteration limit " + iterations(itermax) + ": " + problemRanges(stopped) +
-           "\n";
+           (allAtLimit ? " problems stopped at the iteration limit " + iterations(itermax)
+                       : std::string(" problems have no sound result (the iteration limit, an undefined value or an "
+                                     "unbalanced diffuse layer)")) +
+           ": " + problemRanges(stopped) + "\n";
     for (std::size_t i = 0; i < kProblemsDetailed; ++i) {
         const auto& failing = failingOf(report, stopped[i]);
         if (!failing.empty())

@@ -236,6 +236,14 @@ struct ProgramState {
     Arr<double, 3> Hetfrac{};         // share of site class m
     Arr3<double, 2, 8, kMaxSpecies> KMsite1{}, KMsite2{}, KMsite3{};
 
+    // Binding-constant bookkeeping of setprob: the species whose constants it wrote last time,
+    // how many site classes, and from which pKMHA(m), pKMFA(m). Only setprob writes
+    // KMsite1..3, so every other species' constants are already 0, and a problem's set-up
+    // touches the binding species alone and takes a power of ten only where a pK changed.
+    Arr<bool, kMaxSpecies> KMwritten{};
+    Arr<i16, kMaxSpecies> KMclasses{};
+    Arr2<double, kMaxSpecies, 5> KMfrom{}; // (s, 0..2) pKMHA(1..3), (s, 3..5) pKMFA(1..3)
+
     Arr<double, 2> Zed{};             // assumed humic charge, molc/g
     Arr<double, 2> Zcalc{};           // charge from binding, molc/g
     Arr<double, 2> Zres{};            // squared relative charge mismatch
@@ -244,9 +252,9 @@ struct ProgramState {
     Arr2<double, 2, kMaxSpecies> Nu{};    // mol bound per g of humic
     Arr2<double, 2, kMaxSpecies> Bound{}; // mol/l bound to humic
 
-    // Scratch of humic binding (cleared by setprob).
+    // Scratch of humic binding: each entry is written before it is read (the class terms of a
+    // pair are summed on the fly into pairSum).
     struct HumScratch {
-        Arr2<double, kMaxSpecies, 3> pairTerm{};
         Arr<double, kMaxSpecies> pairSum{};
         Arr2<double, 12, kMaxSpecies> pairBound{};
         Arr<double, 12> pairCharge{};
@@ -282,6 +290,11 @@ struct ProgramState {
     // The same, per problem number, for the run's report.
     std::vector<int> Ratiofail;
 
+    // ---------------------------------------------------------------- undefined values
+    // What went undefined first in the last solve and where it came from, in words; empty while
+    // every value stayed defined. The solve stops at once when it happens (marked in Iterr).
+    std::string Undefined;
+
     // Results of fracdist and kdcalc for the component last computed.
     float AqSol = 0, FaBound = 0, FaDdl = 0;
     float FrS = 0, FrDHA = 0, FrDFA = 0, FrHA = 0, FrFA = 0, FrClay = 0;
@@ -299,6 +312,16 @@ struct ProgramState {
         // Hetfrac(m) KMsite_m(k, a, s) KMsite_m(k, b, s) of pair p for the binding species.
         Arr3<double, 2, 12, kMaxSpecies> pairK1{}, pairK2{}, pairK3{};
         Arr<double, kMaxSpecies> phase{};     // amount of species s over all phases, mol/l
+        // The components whose totals are balanced (2..100 without OH-, total not 0), ascending.
+        Arr<i16, kMaxComponent> balanced{};
+        int nbalanced = 0;
+        // The components with at least one term (2..100 without OH-), ascending.
+        Arr<i16, kMaxComponent> totalled{};
+        int ntotalled = 0;
+        // 10^log Kw and the CO2 constant 10^log K at constantsTempK.
+        bool haveTempConstants = false;
+        float constantsTempK = 0;
+        double kw = 0, kCO2 = 0;
     } cache;
 
     // ---------------------------------------------------------------- Newton solver

@@ -46,22 +46,24 @@ std::string multiList(int n) {
     return all;
 }
 
-TEST(Batch, EveryExampleMatchesItsGoldenResultFileByteForByte) {
+// The result files of the examples, byte for byte: every digit of every result is pinned, so a
+// change of the summation order, a contracted multiply-add or a different formatting shows here.
+TEST(Batch, ExamplesMatchTheirGoldenResultFilesByteForByte) {
     TempDir dir;
-    for (const std::string name : {"water", "soil", "sweep", "multi"}) {
-        std::ostringstream err;
-        ASSERT_EQ(runBatch(example(name, dir), err), cli::kExitOk) << name << ": " << err.str();
-        const std::string golden = slurp(sourcePath("data/examples/golden/" + name + ".OUT"));
-        ASSERT_FALSE(golden.empty()) << name;
-        EXPECT_TRUE(slurp(dir.file(name + ".OUT")) == golden) << name << " no longer gives its golden file";
-    }
-}
-
-TEST(Batch, EveryExampleRuns) {
-    TempDir dir;
-    for (const char* name : {"water", "soil", "sweep", "multi"}) {
-        std::ostringstream err;
-        EXPECT_EQ(runBatch(example(name, dir), err), cli::kExitOk) << name << ": " << err.str();
+    // At pH 7.2 the sweep's clay layer ends at a negative ratio, which is no balance.
+    const std::pair<const char*, int> examples[] = {
+        {"water", cli::kExitOk}, {"soil", cli::kExitOk}, {"sweep", cli::kExitIterLimit}, {"multi", cli::kExitOk}};
+    for (const auto& [name, status] : examples) {
+        for (int jobs : {1, 2}) {
+            BatchOptions o = example(name, dir);
+            o.jobs = jobs;
+            std::ostringstream err;
+            ASSERT_EQ(runBatch(o, err), status) << name << ": " << err.str();
+            const std::string golden = slurp(sourcePath(std::string("data/examples/golden/") + name + ".OUT"));
+            ASSERT_FALSE(golden.empty()) << name;
+            EXPECT_TRUE(slurp(o.out) == golden) << name << " with " << jobs << " jobs no longer gives its golden results";
+        }
+        // and the result windows read every block back to its end
         const auto blocks = cli::readAllBlocks(slurp(dir.file(std::string(name) + ".OUT")), name);
         ASSERT_FALSE(blocks.empty()) << name;
         EXPECT_EQ(static_cast<int>(blocks.size()), blocks.front().nprob) << name;
@@ -167,13 +169,18 @@ TEST(Batch, BadInputIsRefusedWithAClearMessage) {
     o.mode = "swamp";
     EXPECT_EQ(runBatch(o, err), cli::kExitBadInput);
 
+    // A list cut short in problem 3: every worker of a parallel run meets the unreadable record.
     std::string e;
     ASSERT_TRUE(writeFileAtomic(dir.file("cut.DAT"), multiList(3).substr(0, 900), e));
-    o = example("soil", dir);
-    o.problems = dir.file("cut.DAT");
-    err.str("");
-    EXPECT_EQ(runBatch(o, err), cli::kExitBadInput);
-    EXPECT_NE(err.str().find("could not be read"), std::string::npos) << err.str();
+    for (int jobs : {1, 2}) {
+        o = example("soil", dir);
+        o.problems = dir.file("cut.DAT");
+        o.jobs = jobs;
+        err.str("");
+        EXPECT_EQ(runBatch(o, err), cli::kExitBadInput);
+        EXPECT_NE(err.str().find("Problem 3 could not be read"), std::string::npos) << jobs << " jobs: " << err.str();
+        EXPECT_NE(err.str().find("problems 1 to 2 are in"), std::string::npos) << err.str();
+    }
 }
 
 TEST(Batch, WaterModeOverrideAndTables) {

@@ -72,27 +72,32 @@ TEST(Humbind, ChargeSearchFlagsShrinkTheStepAtEveryTurn) {
 }
 
 TEST(Humbind, SiteClassesChangeOnlyBidentateBinding) {
+    // One state goes from three site classes down to one: the constants of the classes left out
+    // stay in their tables but must not take part, so the last pass equals a fresh state's.
     double pairBound[4] = {}, siteBound[4] = {};
-    for (int nosite = 1; nosite <= 3; ++nosite) {
-        auto st = defaultDbState();
-        st->Nosite = static_cast<i16>(nosite);
-        st->S1proc = nosite == 1 ? 100.0 : 50.0;
-        st->S2proc = nosite == 2 ? 50.0 : 25.0;
-        st->S3proc = 25.0;
+    auto st = defaultDbState();
+    auto bind = [](ProgramState& s, int nosite) {
+        s.Nosite = static_cast<i16>(nosite);
+        s.S1proc = nosite == 1 ? 100.0 : 50.0;
+        s.S2proc = nosite == 2 ? 50.0 : 25.0;
+        s.S3proc = 25.0;
         for (int m = 2; m <= 3; ++m) {
-            st->SpPKM(1, 12, m) = 1.5 - m; // stronger classes
-            st->SpPKM(2, 12, m) = 0.8 - m;
+            s.SpPKM(1, 12, m) = 1.5 - m; // stronger classes
+            s.SpPKM(2, 12, m) = 0.8 - m;
         }
-        setprob(*st);
-        st->Tot[12] = 1e-6;
-        st->Tha[1] = 0.05f;
-        makelist(*st);
-        st->Act[1] = 1e-6;
-        st->Act[12] = 1e-8;
-        st->Ionic = 0.01;
-        st->Zed[1] = -0.002;
-        st->Zdown[1] = st->Zup[1] = 100.0;
-        humbind(*st, 1);
+        setprob(s);
+        s.Tot[12] = 1e-6;
+        s.Tha[1] = 0.05f;
+        makelist(s);
+        s.Act[1] = 1e-6;
+        s.Act[12] = 1e-8;
+        s.Ionic = 0.01;
+        s.Zed[1] = -0.002;
+        s.Zdown[1] = s.Zup[1] = 100.0;
+        humbind(s, 1);
+    };
+    for (int nosite = 3; nosite >= 1; --nosite) {
+        bind(*st, nosite);
         pairBound[nosite] = st->hum.pairTotal[12];
         siteBound[nosite] = st->hum.siteTotal[12];
     }
@@ -101,6 +106,9 @@ TEST(Humbind, SiteClassesChangeOnlyBidentateBinding) {
     EXPECT_LT(pairBound[1], pairBound[2]);
     EXPECT_DOUBLE_EQ(siteBound[1], siteBound[2]);
     EXPECT_DOUBLE_EQ(siteBound[2], siteBound[3]);
+    auto fresh = defaultDbState();
+    bind(*fresh, 1);
+    EXPECT_EQ(fresh->hum.pairTotal[12], pairBound[1]);
 }
 
 TEST(WaterSplit, LayerVolumesFromDebyeLengthAndSize) {

@@ -111,8 +111,8 @@ TEST(ExactRatio, AnExactStartIsKeptAndAnUnreachableChargeRefused) {
     EXPECT_EQ(r, 3.0);
 }
 
-// A clay in a salt solution with almost no cations: the damped loop's update R D / S turns
-// negative, the exact balance does not.
+// A clay in a salt solution with almost no cations: the exact balance goes straight to the
+// positive ratio (the damped loop's update R D / S first turns negative).
 TEST(ExactRatio, ClayLayerAmongExcessAnions) {
     auto st = freshState();
     addComponent(*st, 2, "Na", 1);
@@ -127,11 +127,6 @@ TEST(ExactRatio, ClayLayerAmongExcessAnions) {
     st->Fclay = 0.01;
     st->Tol = 1e-8f;
     const double d = static_cast<double>(st->Eqclay) * st->Tclay / st->Fclay;
-
-    auto damped = std::make_unique<ProgramState>(*st);
-    damped->Rclay = 10.0;
-    ddlclay(*damped);
-    EXPECT_NE(damped->RatioFail, 0);
 
     st->Rclay = 10.0;
     ASSERT_TRUE(ddlclayExact(*st));

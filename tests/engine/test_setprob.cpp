@@ -90,10 +90,12 @@ TEST(Setprob, BindingConstantsOfTypeBFollowTheHumicSpecificRelation) {
 
 TEST(Setprob, NoValue999InTheFirstHumicColumnSwitchesBindingOffWhateverTheOthersHold) {
     auto st = humicState();
+    st->Nosite = 3;
+    for (int m = 2; m <= 3; ++m) st->SpPKM(1, 12, m) = st->SpPKM(2, 12, m) = 1.0;
+    setprob(*st); // an earlier problem in which Cu binds in every class
+    ASSERT_NE(st->KMsite2(1, 1, 12), 0.0);
     st->SpPKM(1, 12, 1) = 999.0;
     st->SpPKM(2, 12, 1) = 0.5;
-    st->Nosite = 3;
-    st->KMsite2(1, 1, 12) = 7.0; // left from an earlier problem
     setprob(*st);
     for (int k = 1; k <= 2; ++k)
         for (int i = 1; i <= 8; ++i) {
@@ -120,8 +122,36 @@ TEST(Setprob, SiteClassesAboveNositeKeepTheirShareAndConstants) {
     EXPECT_DOUBLE_EQ(st->Hetfrac[1], 1.0);
     EXPECT_DOUBLE_EQ(st->Hetfrac[3], 0.2);
     EXPECT_DOUBLE_EQ(st->KMsite3(1, 1, 12), std::pow(10.0, -2.5));
-    // the class 3 scratch terms are cleared, so the old constants cannot take part
-    EXPECT_EQ(st->hum.pairTerm(12, 3), 0.0);
+}
+
+// setprob takes a power of ten only for a pK that changed since the last set-up: a series of
+// set-ups with changing values and site classes must give the constants of a fresh one.
+TEST(Setprob, ConstantsFollowEveryChangeOfTheBindingPKs) {
+    struct Step {
+        int nosite;
+        double ha[3], fa[3];
+    };
+    const Step steps[] = {{1, {1.5, 0, 0}, {0.8, 0, 0}}, {1, {2.0, 0, 0}, {0.8, 0, 0}}, {3, {2.0, 1.0, 0.5}, {0.8, 0.7, 0.6}},
+                          {3, {2.0, 1.2, 0.5}, {0.8, 0.7, 0.9}}, {1, {2.0, 9, 9}, {0.3, 9, 9}}, {2, {2.0, 1.2, 9}, {0.3, 0.7, 9}}};
+    auto st = humicState();
+    for (const auto& step : steps) {
+        st->Nosite = static_cast<i16>(step.nosite);
+        for (int m = 1; m <= 3; ++m) {
+            st->SpPKM(1, 12, m) = step.ha[m - 1];
+            st->SpPKM(2, 12, m) = step.fa[m - 1];
+        }
+        setprob(*st);
+        auto fresh = humicState();
+        fresh->Nosite = st->Nosite;
+        fresh->SpPKM = st->SpPKM;
+        setprob(*fresh);
+        for (int m = 1; m <= step.nosite; ++m) {
+            const auto& km = m == 1 ? st->KMsite1 : m == 2 ? st->KMsite2 : st->KMsite3;
+            const auto& want = m == 1 ? fresh->KMsite1 : m == 2 ? fresh->KMsite2 : fresh->KMsite3;
+            for (int k = 1; k <= 2; ++k)
+                for (int i = 1; i <= 8; ++i) EXPECT_EQ(km(k, i, 12), want(k, i, 12)) << "class " << m << " humic " << k << " site " << i;
+        }
+    }
 }
 
 TEST(Setprob, ClearsTheWorkArraysOfTheLastProblem) {

@@ -2,6 +2,8 @@
 // acid, the phase distribution and Kd values.
 #include "engine/enginetest.h"
 
+#include <vector>
+
 namespace kelva::test {
 namespace {
 
@@ -108,6 +110,105 @@ TEST(Soil, CopperBindingAndHumicChargeRiseWithPH) {
         lastCharge = st->Zed[1];
     }
     EXPECT_GT(lastBound, 0.9); // at pH 8 nearly all Cu is held by the humic acid
+}
+
+// The clay ratio loop follows its path wherever it leads. In the first evaluation of a problem at
+// fixed pH the layer's charge sum is negative (anions at their totals, cations at a millionth of
+// theirs), so R steps to a negative value; with monovalent counter-ions only it comes back to a
+// positive root, while divalent cations hold it at a negative root, which is no balance.
+TEST(ClayLayer, FirstEvaluationFollowsTheRatioPathThroughNegativeValues) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<int, double>> totals;
+        bool humics, positive;
+    };
+    const Case cases[] = {{"Na-K-Cl water", {{2, 2e-3}, {3, 5e-4}, {52, 2.5e-3}}, false, true},
+                          {"soil", {}, true, false}};
+    for (const auto& c : cases) {
+        auto st = defaultDbState();
+        soilInputs(*st, true, 6.5);
+        if (!c.humics) {
+            st->Tot.fill(0.0);
+            for (auto [i, t] : c.totals) st->Tot[i] = t;
+            st->Tha[1] = st->Tha[2] = 0.0f;
+        }
+        double ratio = 0, balance = 1;
+        int flags = -1;
+        st->onIter = [&](int iter) { // the state of the first evaluation
+            if (iter != 1) return;
+            ratio = st->Rclay;
+            flags = st->RatioFail;
+            const double d = st->Eqclay * st->Tclay / st->Fclay;
+            double s = 0;
+            for (int j = 1; j <= st->Nsplist; ++j) s += st->SpCharge[st->Splist[j]] * st->Cclay[st->Splist[j]];
+            balance = std::pow(2 * (d - s) / (s + d), 2);
+        };
+        solver(*st);
+        EXPECT_LT(balance, 1e-4) << c.name; // the loop ended at a root, not at its start value
+        EXPECT_EQ(ratio > 0, c.positive) << c.name << ": " << ratio;
+        EXPECT_EQ(flags == 4, !c.positive) << c.name;
+        // the iteration leads both to a positive ratio in the end
+        EXPECT_EQ(st->iterr(1), 0) << c.name;
+        EXPECT_GT(st->Rclay, 0.0) << c.name;
+    }
+}
+
+TEST(ClayLayer, SolveEndingAtANegativeRatioIsMarkedAndSaysSo) {
+    auto st = defaultDbState();
+    st->Tot[6] = 1e-3;
+    st->Tot[52] = 2e-3;
+    st->Tclay = 5.0f;
+    st->PhFixed = "Yes";
+    st->pH = 6.5;
+    solver(*st);
+    EXPECT_LT(st->Rclay, 0.0);
+    EXPECT_EQ(st->iterr(1), 1);
+    const auto failing = failingTests(*st);
+    ASSERT_EQ(failing.size(), 1u);
+    EXPECT_EQ(failing[0].rfind("clay diffuse layer balances only at a negative ratio (-27.8", 0), 0u) << failing[0];
+}
+
+// A database constant whose power of ten overflows makes the state undefined: the solve stops
+// in that evaluation, is marked, and says what went undefined first and where it came from.
+TEST(Undefined, SolveStopsAtOnceAndNamesTheDatabaseColumn) {
+    struct Case {
+        void (*spoil)(ProgramState&);
+        bool clay;
+        const char *what, *from;
+    };
+    const Case cases[] = {
+        {[](ProgramState& s) { s.SpPKM(1, 12, 1) = -32769.0; }, false,
+         "the amount of Cu (no. 12) bound to humic acid became undefined in the first evaluation",
+         "the binding constant of Cu (no. 12) to humic acid, database column pKMHA(1) (-32769)"},
+        {[](ProgramState& s) { s.SpLogK[249] = 400.0; }, false, "the activity of CuCl+ (no. 249) became undefined",
+         "database column log K (400)"},
+        {[](ProgramState& s) {
+             s.SpDeltaH[249] = -1e10;
+             s.TempK = 283.16f;
+         },
+         true, "the activity of CuCl+ (no. 249) became undefined", "database column deltaH (-1e+10)"}};
+    for (const auto& c : cases) {
+        auto st = defaultDbState();
+        c.spoil(*st);
+        setprob(*st);
+        soilInputs(*st, true, 6.0);
+        if (!c.clay) st->Tclay = 0.0f;
+        int iterations = 0;
+        st->onIter = [&](int) { ++iterations; };
+        solver(*st);
+        EXPECT_EQ(st->iterr(1), 1) << c.what;
+        EXPECT_LE(iterations, 1) << c.what; // at once, not at the iteration limit
+        EXPECT_NE(st->Undefined.find(c.what), std::string::npos) << st->Undefined;
+        EXPECT_NE(st->Undefined.find(c.from), std::string::npos) << st->Undefined;
+        EXPECT_EQ(failingTests(*st), std::vector<std::string>{st->Undefined});
+    }
+    // the next solve of a sound problem starts without the note
+    auto st = defaultDbState();
+    st->Undefined = "left from before";
+    soilInputs(*st, true, 6.0);
+    solver(*st);
+    EXPECT_EQ(st->Undefined, "");
+    EXPECT_EQ(st->iterr(1), 0);
 }
 
 TEST(Fadesorb, FractionsAndTheirLimits) {

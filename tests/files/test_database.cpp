@@ -236,6 +236,25 @@ TEST_F(DatabaseSpecies, ChemistryTheEngineCannotTreatFullyIsWarnedAbout) {
     EXPECT_EQ(st->SpSto3[151], -1);
 }
 
+// A constant whose power of ten overflows would make every problem with the species undefined:
+// the warning names the line and the column. 999 is no value, and a species that does not bind
+// never uses its pK columns.
+TEST_F(DatabaseSpecies, ConstantsWhosePowerOfTenOverflowsAreWarnedAbout) {
+    ASSERT_TRUE(loads(DbFile{.species = {sp1(12, "Cu", "2,12,0,0,1,0,0,0,0,-32769,.8,1,1"), sp1(13, "Zn"),
+                                         sp1(2, "Na", "1,2,0,0,1,0,0,0,0,999,-5000,1,1"),
+                                         sp1(14, "Cd", "2,14,0,0,1,0,0,0,0,2.5,-80,1,1"),
+                                         sp1(15, "Pb", "2,15,0,0,1,0,0,0,0,-70,999,1,1"),
+                                         sp1(201, "X", "1,12,13,0,1,1,0,400,0,999,999,1,1"),
+                                         sp1(202, "Y", "1,12,13,0,1,1,0,-400,0,999,999,1,1")}}));
+    const Texts want = {"line 12, species 12 \"Cu\": column pKMHA(1) holds -32769, which cannot be used: its power "
+                        "of ten overflows",
+                        "line 15, species 14 \"Cd\": column pKMFA(1) holds -80, which cannot be used: its power of "
+                        "ten overflows",
+                        "line 17, species 201 \"X\": column log K holds 400, which cannot be used: its power of ten "
+                        "overflows"};
+    EXPECT_EQ(rep.warnings, want);
+}
+
 TEST_F(DatabaseSave, MarkerOfLineNineIsAlwaysOneAndUnitIsReset) {
     DbFile f{.desorption = "\"Constants for FA desorption\",3.5,.05,634", .species = {sp1(2, "Na")}};
     st->Dhunit = 2;

@@ -284,6 +284,28 @@ TEST(WholeFiles, WriteReplaceAppendRead) {
     EXPECT_EQ(r->error()->describe(), "db.DBS, line 1, field 1: expected Ncooh, found \"abc\"");
 }
 
+TEST(WholeFiles, StreamedFileReplacesTheOldOneOnlyWhenCommitted) {
+    test::TempDir dir;
+    const std::string path = dir.file("Tempo.out");
+    std::string err;
+    ASSERT_TRUE(writeFileAtomic(path, "old", err));
+    {
+        AtomicFileWriter file(path);
+        ASSERT_TRUE(file.open(err)) << err;
+        file.write("part of a run");
+        EXPECT_EQ(readWholeFile(path).value_or(""), "old"); // nothing replaced while it runs
+    } // abandoned: a run that never finished
+    EXPECT_EQ(readWholeFile(path).value_or(""), "old");
+    EXPECT_EQ(entries(dir), 1u);
+    AtomicFileWriter file(path);
+    ASSERT_TRUE(file.open(err)) << err;
+    for (const char* piece : {"block 1\r\n", "", "block 2\r\n"}) file.write(piece);
+    ASSERT_TRUE(file.commit(err)) << err;
+    EXPECT_EQ(readWholeFile(path).value_or(""), "block 1\r\nblock 2\r\n");
+    EXPECT_EQ(entries(dir), 1u);
+    EXPECT_FALSE(file.commit(err)); // committed once, closed since
+}
+
 TEST(WholeFiles, MissingFilesAndFolders) {
     test::TempDir dir;
     std::string err;

@@ -1,9 +1,13 @@
 #include "files/fields.h"
+#include "files/generalform.h"
 #include "files/numtext.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <iomanip>
 #include <limits>
@@ -53,6 +57,44 @@ TEST(NumTextGeneral, FileFormAndItsExponentBoundaries) {
         {99999995.0, "1E+08"}, {9.9999999, "10"}, {9999999.9, "1E+07"}, {0.99999999, "1"},
         {-0.99999999, "-1"}};
     expectForm(bare7, singles);
+}
+
+// The direct computation of the general form against the library's for every digit count,
+// on the values where rounding is delicate and on random ones over the whole double range.
+TEST(NumTextGeneral, DirectFormMatchesTheLibraryCharacterForCharacter) {
+    auto check = [](double v, int digits) {
+        char want[64], got[kGeneralFormSize];
+        const auto w = std::to_chars(want, want + sizeof want, v, std::chars_format::general, digits);
+        std::string printf(want, w.ptr);
+        const char* g = generalForm(got, v, digits);
+        ASSERT_EQ(std::string(got, static_cast<std::size_t>(g - got)), printf)
+            << std::setprecision(17) << v << " with " << digits;
+        // the files' spelling: no zero before the point, a capital E
+        if (printf.find("0.") == (v < 0 ? 1u : 0u)) printf.erase(v < 0 ? 1 : 0, 1);
+        std::replace(printf.begin(), printf.end(), 'e', 'E');
+        g = generalForm(got, v, digits, Spelling::File);
+        ASSERT_EQ(std::string(got, static_cast<std::size_t>(g - got)), printf)
+            << std::setprecision(17) << v << " with " << digits;
+    };
+    std::vector<double> values = {DBL_MIN, DBL_MAX, DBL_TRUE_MIN, 5e-324, 1.5, 2.5, 0.125, 0.375, 12345678901234.5,
+                                  999999999999999.5, 99999995.0, 9.9999999, 0.99999999, 1e-4, 9.99999e-5, 1.5e-7};
+    for (int p = -310; p <= 308; ++p) { // powers of ten and their neighbours
+        const double t = std::pow(10.0, p);
+        values.insert(values.end(), {t, std::nextafter(t, 0.0), std::nextafter(t, kInf), 5 * t, 9.5 * t});
+    }
+    std::mt19937_64 rng(20240611);
+    for (int i = 0; i < 100000; ++i) {
+        double v = std::bit_cast<double>(rng() & 0x7fefffffffffffffULL); // any finite magnitude
+        values.push_back(i % 2 ? v : -v);
+        values.push_back(std::ldexp(static_cast<double>(rng() >> 11), -53) * std::pow(10.0, static_cast<int>(rng() % 40) - 30));
+        values.push_back(static_cast<double>(static_cast<float>(values.back())));
+    }
+    for (double v : values) {
+        if (v == 0 || !std::isfinite(v)) continue;
+        for (int digits : {7, 15}) check(v, digits);
+    }
+    for (double v : {1.5, 0.125, 2.675, 1e22, 123456.789, 5e-324})
+        for (int digits = 1; digits <= 17; ++digits) check(v, digits);
 }
 
 TEST(NumTextGeneral, PlainAddsBlankUnlessNegative) {

@@ -31,12 +31,19 @@ struct Opened {
     std::vector<std::string> notes;
 };
 
-// Opens `text` into `o` (a fresh state unless given).
+// Opens `text` into `o` (a fresh state unless given). On a fresh state, the database name that
+// recordDatabase reads from the text must be the one Fileopener reads, whatever the record holds
+// (every test of a record, cut or malformed, checks this too).
 Opened openRecord(const std::string& text, const std::string& unit = "Mol / l", Opened o = {}) {
+    const bool fresh = o.st->Dbfile.empty() && o.st->Sweepmode == "No";
     o.st->main.lstUnits = unit;
     FieldReader in(text, "problem.DAT");
     o.ok = Fileopener(*o.st, in, &o.notes);
     if (in.error()) o.error = in.error()->describe();
+    FieldReader head(text, "problem.DAT");
+    if (fresh) {
+        EXPECT_EQ(recordDatabase(head), o.st->Dbfile) << text;
+    }
     return o;
 }
 

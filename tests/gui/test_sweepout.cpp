@@ -117,7 +117,8 @@ class TestSweepout : public QObject {
         QChart* c = child<SweepChart>(&s, "chtSweep")->chart();
         QLineSeries* cu = line(c, "Cu Concentration");
         QVERIFY(cu);
-        QCOMPARE(cu->count(), 18); // problem 3 (iteration limit) and 4 (not present) left out
+        // Problems 3 and 17 (no sound result) and 4 (not present) left out.
+        QCOMPARE(cu->count(), 17);
         QCOMPARE(cu->at(0).x(), 4.0);
         QCOMPARE(cu->at(2).x(), g->text(6, 1).toDouble()); // pH of problem 5 follows
         QVERIFY(qobject_cast<QLogValueAxis*>(cu->attachedAxes().at(1)));
@@ -126,15 +127,15 @@ class TestSweepout : public QObject {
         QCOMPARE(ca->attachedAxes().at(1)->alignment(), Qt::AlignRight);
         QVERIFY(line(c, "Cu Total dissolved") && line(c, "DOC (mg/l)"));
         QVERIFY(!line(c, "pH")); // the x axis
-        // The marks of the log axis: both Cu columns of problem 3 (its log activity and DOC are
-        // marked on the linear axis).
+        // The marks of the log axis: both Cu columns of problems 3 and 17 (their log activities
+        // and DOC are marked on the linear axis).
         QScatterSeries* limit = marks(c, "Iteration limit reached");
-        QVERIFY(limit && limit->count() == 2);
+        QVERIFY(limit && limit->count() == 4);
         QCOMPARE(limit->at(0), QPointF(g->text(4, 1).toDouble(), g->text(4, 2).toDouble()));
         QScatterSeries* absent = marks(c, "Not present");
         QVERIFY(absent && absent->count() == 1 && absent->at(0).x() == g->text(5, 1).toDouble());
         const QString note = child<QLabel>(&s, "lblChartnote")->text();
-        QVERIFY2(note.contains("Problem 3 stopped") &&
+        QVERIFY2(note.contains("Problems 3, 17 stopped") &&
                      note.contains("Cu Concentration is not present in problem 4"),
                  qPrintable(note));
 
