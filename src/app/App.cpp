@@ -10,6 +10,11 @@ App::~App() {
     for (auto& [type, w] : windows_) delete w.data();
 }
 
+ui::Printer& App::printer() {
+    if (!printer_) printer_ = std::make_unique<ui::QtPrinter>();
+    return *printer_;
+}
+
 void App::handOver(QWidget* from, QWidget* to) {
     if (to) {
         to->show();

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "state/state.h"
+#include "ui/Printer.h"
 #include "ui/Ui.h"
 
 #include <QObject>
@@ -34,6 +35,9 @@ public:
     ProgramState& st() { return *st_; }
     const ProgramState& st() const { return *st_; }
     ui::Ui& ui() { return *ui_; }
+    // Printing: the default printer through Qt, unless another printer was installed (tests).
+    ui::Printer& printer();
+    void setPrinter(std::unique_ptr<ui::Printer> printer) { printer_ = std::move(printer); }
 
     // The window of type W, created on first use and kept for the whole program.
     template <class W> W& window() {
@@ -63,6 +67,7 @@ public:
 private:
     std::unique_ptr<ProgramState> st_;
     std::unique_ptr<ui::Ui> ui_;
+    std::unique_ptr<ui::Printer> printer_;
     std::map<std::type_index, QPointer<QWidget>> windows_;
 };
 

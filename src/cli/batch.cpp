@@ -6,6 +6,7 @@
 #include "files/fields.h"
 #include "files/problemfile.h"
 #include "files/resultfile.h"
+#include "run/exporttables.h"
 #include "run/runcontrol.h"
 #include "run/summary.h"
 #include "state/state.h"
@@ -91,11 +92,24 @@ bool loadDatabase(ProgramState& st, const BatchOptions& opt, FieldReader& in, st
     return true;
 }
 
-bool wantTables(const BatchOptions& opt) { return !opt.csv.empty() || !opt.json.empty(); }
+bool wantTables(const BatchOptions& opt) { return !opt.csv.empty() || !opt.json.empty() || !opt.xlsx.empty(); }
+
+// The species, totals and sweep tables as the result windows show them, in one workbook.
+bool writeWorkbookOf(const BatchOptions& opt, const std::string& results, const ProgramState& st,
+                     std::ostream& err) {
+    Workbook book;
+    std::string why;
+    if (resultWorkbook(st, results, opt.out.empty() ? defaultOut(opt.problems) : opt.out, book, why) &&
+        writeWorkbook(opt.xlsx, book, why))
+        return true;
+    err << "kelvaspec-run: " << opt.xlsx << ": " << why << "\n";
+    return false;
+}
 
 bool writeTables(const BatchOptions& opt, const std::string& results, const RunReport& report,
-                 std::ostream& err) {
-    if (!wantTables(opt)) return true;
+                 const ProgramState& st, std::ostream& err) {
+    if (!opt.xlsx.empty() && !writeWorkbookOf(opt, results, st, err)) return false;
+    if (opt.csv.empty() && opt.json.empty()) return true;
     const auto blocks = readAllBlocks(results, opt.out.empty() ? defaultOut(opt.problems) : opt.out);
     std::string why;
     if (!opt.csv.empty() && !writeFileAtomic(opt.csv, resultsCsv(blocks), why)) {
@@ -174,7 +188,7 @@ int runBatch(const BatchOptions& opt, std::ostream& err) {
         if (report.solved > 0) err << "The results of problems 1 to " << report.solved << " are in " << out << "\n";
         return kExitBadInput;
     }
-    if (!writeTables(opt, results, report, err)) return kExitBadInput;
+    if (!writeTables(opt, results, report, *st, err)) return kExitBadInput;
     err << limitSummary(report, st->Itermax);
     if (report.limitProblems.size() > kFewFailures && !opt.json.empty())
         err << "The failing tests of every problem are in " << opt.json << "\n";

@@ -1,5 +1,6 @@
 // The batch runner: solves the problems of a problem file against a database and writes the
-// result file, optionally with CSV and JSON tables of the main results.
+// result file, optionally with CSV and JSON tables of the main results and a spreadsheet
+// workbook of the tables the result windows show.
 #pragma once
 
 #include <iosfwd>
@@ -18,6 +19,7 @@ struct BatchOptions {
     std::optional<std::string> solver; // "substitution" (default) or "newton" for every problem
     std::string csv;                  // CSV table of the results, when set
     std::string json;                 // JSON document of the results, when set
+    std::string xlsx;                 // workbook of the species, totals and sweep tables, when set
     int jobs = 1;                     // threads for the problems of an "Only multi" list
     bool quiet = false;               // no progress line and no summary
     bool progress = false;            // show a progress line (the caller knows if it is a terminal)

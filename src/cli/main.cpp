@@ -23,6 +23,11 @@ int main(int argc, char** argv) {
         ->check(CLI::IsMember({"substitution", "newton"}, CLI::ignore_case));
     app.add_option("--csv", opt.csv, "Also write the main results as a CSV table");
     app.add_option("--json", opt.json, "Also write the main results as JSON");
+    app.add_option(
+        "--xlsx", opt.xlsx,
+        "Also write a spreadsheet workbook (.xlsx): the sheets Species and Totals (every problem's "
+        "species table and total aqueous concentrations with Kd values, as the result windows show "
+        "them) and, for more than one problem, Sweep (the sweep table); numbers as numbers");
     app.add_option("--jobs", opt.jobs, "Threads for the independent problems of an \"Only multi\" list")
         ->check(CLI::Range(1, 256));
     app.add_flag("--quiet", opt.quiet, "No progress line and no summary");

@@ -10,8 +10,10 @@
 #include "results/frmOut4.h"
 #include "results/frmSweepout.h"
 #include "results/outwidgets.h"
+#include "run/exporttables.h"
 #include "run/resultform.h"
 #include "ui/Grid.h"
+#include "ui/Spreadsheet.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -370,15 +372,25 @@ void frmOut1::mnuFileExit_Click() {
 }
 
 void frmOut1::mnuOptionsPrint_Click() {
-    outui::comesLater(app_, this, "Printing this page");
+    // The window's client area, as the user sees it (the menu bar is not part of the page).
+    outui::printPage(app_, this, *centralWidget(),
+                     QString("output-problem-%1").arg(outui::shownProblem(app_.st().out)));
+}
+
+void frmOut1::exportTable(const Sheet& sheet, const char* stem, const QString& what) {
+    const ProgramState& st = app_.st();
+    ui::exportWorkbook(app_.ui(), this, Workbook{{sheet}}, outui::workDir(st),
+                       QString("%1-problem-%2").arg(stem).arg(outui::shownProblem(st.out)), what);
 }
 
 void frmOut1::mnuOptionsExcel1_Click() {
-    outui::comesLater(app_, this, "Exporting the species table");
+    exportTable(speciesSheet(app_.st().out.grdSpecies), "species", "The species table");
 }
 
 void frmOut1::mnuOptionsExcel2_Click() {
-    outui::comesLater(app_, this, "Exporting the total aqueous concentrations");
+    // Not offered in "Water" mode, whose blocks have no totals.
+    if (!app_.st().out.soilMode) return;
+    exportTable(totalsSheet(app_.st().out.grdTotals), "totals", "The table of total aqueous concentrations");
 }
 
 } // namespace kelva

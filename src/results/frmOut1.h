@@ -18,6 +18,7 @@ class QPushButton;
 namespace kelva {
 
 class App;
+struct Sheet;
 namespace ui {
 class Grid;
 }
@@ -62,6 +63,8 @@ class frmOut1 : public QMainWindow {
     void mnuOptionsPrint_Click();
     void mnuOptionsExcel1_Click();
     void mnuOptionsExcel2_Click();
+    // Hands one table to the spreadsheet program as a new file "<stem>-problem-<n>.xlsx".
+    void exportTable(const Sheet& sheet, const char* stem, const QString& what);
 
     App& app_;
     QLabel* lblProbno = nullptr;

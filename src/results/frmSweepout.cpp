@@ -4,7 +4,9 @@
 #include "results/SweepChart.h"
 #include "results/frmOut1.h"
 #include "results/outwidgets.h"
+#include "run/exporttables.h"
 #include "ui/Grid.h"
+#include "ui/Spreadsheet.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -95,11 +97,13 @@ void frmSweepout::showState() {
 }
 
 void frmSweepout::cmdPrint_Click() {
-    outui::comesLater(app_, this, "Printing this page");
+    outui::printPage(app_, this, *this, "sweep-results");
 }
 
 void frmSweepout::cmdExcellera_Click() {
-    outui::comesLater(app_, this, "Exporting the sweep table");
+    const ProgramState& st = app_.st();
+    ui::exportWorkbook(app_.ui(), this, Workbook{{sweepSheet(st.out.grdSweep)}}, outui::workDir(st),
+                       "sweep-table", "The sweep table");
 }
 
 void frmSweepout::cmdSavechart_Click() {

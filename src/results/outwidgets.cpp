@@ -1,12 +1,16 @@
 #include "results/outwidgets.h"
 
 #include "app/App.h"
+#include "files/numtext.h"
+#include "files/problemfile.h"
 #include "ui/Grid.h"
 
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace kelva::outui {
 
@@ -62,9 +66,16 @@ void showTable(ui::Grid& g, const TextTable& t) {
     g.setUpdatesEnabled(true);
 }
 
-void comesLater(App& app, QWidget* parent, const QString& what) {
-    app.ui().message(parent, "Kelvaspec", what + " comes with a later version of Kelvaspec.",
-                     ui::Icon::Information);
+QString workDir(const ProgramState& st) {
+    return qs(st.Directory.empty() ? defaultDirectory() : st.Directory);
+}
+
+int shownProblem(const ResultForm& o) {
+    return static_cast<int>(std::max(1L, text::leadingWhole(o.cboProbno)));
+}
+
+void printPage(App& app, QWidget* parent, QWidget& page, const QString& pdfStem) {
+    ui::printPage(app.ui(), app.printer(), parent, page, workDir(app.st()), pdfStem);
 }
 
 } // namespace kelva::outui

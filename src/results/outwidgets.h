@@ -1,5 +1,5 @@
-// What the result windows share: building their labelled read-only boxes and buttons, and
-// showing a table of the state in a read-only grid.
+// What the result windows share: building their labelled read-only boxes and buttons, showing
+// a table of the state in a read-only grid, and where their printed pages go.
 #pragma once
 
 #include "state/state.h"
@@ -37,8 +37,12 @@ ui::Grid* grid(QWidget* parent, const char* name, const QString& accessible, int
 // Shows `t` in `g`: its row and column count, then every cell whose text changed.
 void showTable(ui::Grid& g, const TextTable& t);
 
-// Printing and spreadsheet export are not part of this version: says so in a message box.
-void comesLater(App& app, QWidget* parent, const QString& what);
+// The working folder, where exported tables and printed pages are written.
+QString workDir(const ProgramState& st);
+// The number of the problem the result windows show (1 for a file of one problem).
+int shownProblem(const ResultForm& o);
+// "Print this page": prints `page` (the window as shown) and says where a PDF went.
+void printPage(App& app, QWidget* parent, QWidget& page, const QString& pdfStem);
 
 } // namespace outui
 } // namespace kelva

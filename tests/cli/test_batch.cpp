@@ -3,6 +3,7 @@
 #include "cli/export.h"
 #include "files/fields.h"
 #include "support/testutil.h"
+#include "support/xlsxread.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -189,8 +190,13 @@ TEST(Batch, WaterModeOverrideAndTables) {
     o.mode = "water";
     o.csv = dir.file("r.csv");
     o.json = dir.file("r.json");
+    o.xlsx = dir.file("r.xlsx");
     std::ostringstream err;
     ASSERT_EQ(runBatch(o, err), cli::kExitOk) << err.str();
+    const auto sheets = testxlsx::readXlsx(o.xlsx);
+    ASSERT_EQ(sheets.size(), 3u);
+    EXPECT_EQ(sheets[1].rows, 1); // no Kd values in water mode: the captions only
+    EXPECT_EQ(sheets[1].at(0, 2)->text, "Total aqueous concentration");
     EXPECT_NE(slurp(o.out).find("\"Program mode \",\"Water\""), std::string::npos);
     EXPECT_EQ(slurp(o.out).find("\"Aqconc\""), std::string::npos);
 
@@ -212,6 +218,58 @@ TEST(Batch, WaterModeOverrideAndTables) {
             EXPECT_FALSE(c.contains("kd_l_kg")); // no Kd in water mode
         }
     EXPECT_TRUE(haveCu);
+}
+
+// The workbook's numbers against the result file: every species concentration and Kd value of
+// every problem, as numbers in the windows' forms; the sweep table of the three problems.
+TEST(Batch, WorkbookHoldsEveryProblemsTablesAsNumbers) {
+    TempDir dir;
+    BatchOptions o = example("multi", dir);
+    o.xlsx = dir.file("multi.xlsx");
+    std::ostringstream err;
+    ASSERT_EQ(runBatch(o, err), cli::kExitOk) << err.str();
+    const auto sheets = testxlsx::readXlsx(o.xlsx);
+    ASSERT_EQ(sheets.size(), 3u);
+    EXPECT_EQ(sheets[0].name, "Species");
+    EXPECT_EQ(sheets[1].name, "Totals");
+    EXPECT_EQ(sheets[2].name, "Sweep");
+    const auto blocks = cli::readAllBlocks(slurp(o.out), "multi.OUT");
+    ASSERT_EQ(blocks.size(), 3u);
+
+    // (problem, name) -> row of a sheet whose column 0 is the problem and column 1 the name.
+    auto rowOf = [](const testxlsx::Sheet& s, int k, const std::string& name) {
+        for (int r = 1; r < s.rows; ++r)
+            if (s.at(r, 0)->number == k && s.at(r, 1)->text == name) return r;
+        return -1;
+    };
+    std::size_t speciesRows = 0, totalsRows = 0;
+    for (const auto& b : blocks) {
+        speciesRows += b.species.size();
+        totalsRows += b.totals.size();
+        for (const auto& sp : b.species) {
+            const int r = rowOf(sheets[0], b.probno, sp.name);
+            ASSERT_GT(r, 0) << sp.name;
+            const auto* conc = sheets[0].at(r, 2);
+            EXPECT_EQ(conc->type, 'n');
+            EXPECT_EQ(conc->format, "0.0000E+00");
+            EXPECT_NEAR(conc->number, sp.conc, 1e-4 * sp.conc) << sp.name;
+        }
+        for (const auto& t : b.totals) {
+            const int r = rowOf(sheets[1], b.probno, t.name);
+            ASSERT_GT(r, 0) << t.name;
+            EXPECT_NEAR(sheets[1].at(r, 3)->number, t.kd, 0.005) << t.name;
+            EXPECT_EQ(sheets[1].at(r, 3)->format, "0.00");
+        }
+    }
+    EXPECT_EQ(static_cast<std::size_t>(sheets[0].rows), speciesRows + 1);
+    EXPECT_EQ(static_cast<std::size_t>(sheets[1].rows), totalsRows + 1);
+    EXPECT_EQ(sheets[2].rows, 5); // two caption rows, three problems
+    EXPECT_EQ(sheets[2].at(4, 0)->text, " 3");
+
+    o.xlsx = dir.file("no-such-folder/multi.xlsx");
+    err.str("");
+    EXPECT_EQ(runBatch(o, err), cli::kExitBadInput);
+    EXPECT_NE(err.str().find("No such file or directory"), std::string::npos) << err.str();
 }
 
 } // namespace

@@ -16,6 +16,9 @@ Program::Program() {
     auto scripted = std::make_unique<ui::ScriptedUi>();
     ui_ = scripted.get();
     app_ = std::make_unique<App>(std::move(scripted));
+    auto printer = std::make_unique<ui::ScriptedPrinter>();
+    printer_ = printer.get();
+    app_->setPrinter(std::move(printer));
     app_->st().Directory = tmp_.path().toStdString();
 }
 

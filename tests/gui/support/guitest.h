@@ -4,6 +4,7 @@
 
 #include "app/App.h"
 #include "state/state.h"
+#include "ui/ScriptedPrinter.h"
 #include "ui/ScriptedUi.h"
 
 #include <QAbstractButton>
@@ -15,13 +16,14 @@
 namespace kelva::guitest {
 
 // A program as it starts, working in its own scratch folder. Every dialog is answered by the
-// script in `ui`.
+// script in `ui`; printing goes to the scripted `printer`.
 class Program {
 public:
     Program();
     App& app() { return *app_; }
     ProgramState& st() { return app_->st(); }
     ui::ScriptedUi& ui() { return *ui_; }
+    ui::ScriptedPrinter& printer() { return *printer_; }
     // The scratch working folder (st().Directory).
     QString dir() const { return tmp_.path(); }
     QString file(const QString& name) const { return tmp_.filePath(name); }
@@ -31,6 +33,7 @@ public:
 private:
     QTemporaryDir tmp_;
     ui::ScriptedUi* ui_ = nullptr;
+    ui::ScriptedPrinter* printer_ = nullptr;
     std::unique_ptr<App> app_;
 };
 
