@@ -112,6 +112,13 @@ void frmMain::buildControls() {
         l->setBuddy(w);
         l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     };
+    // A label and the eight-character box it names.
+    auto labelled = [&](QLabel*& l, const char* labelName, const QString& caption, QLineEdit*& e,
+                        const char* editName) {
+        l = label(labelName, caption);
+        e = edit(editName, 8);
+        buddy(l, e);
+    };
 
     Label1 = label("Label1", "Kelvaspec");
     QFont title("Garamond");
@@ -149,29 +156,17 @@ void frmMain::buildControls() {
     buddy(lblpH, lstpH);
     txtpH = edit("txtpH", 8);
     txtpH->setAccessibleName("Fixed or starting pH");
-    Label3 = label("Label3", "&Temperature (deg C)");
-    txtTemp = edit("txtTemp", 8);
-    buddy(Label3, txtTemp);
-    Label6 = label("Label6", "Tota&l humic and fulvic acid (g/l)");
-    txtHA = edit("txtHA", 8);
-    buddy(Label6, txtHA);
-    Label7 = label("Label7", "% Fulvic ac&id");
-    txtFA = edit("txtFA", 8);
-    buddy(Label7, txtFA);
+    labelled(Label3, "Label3", "&Temperature (deg C)", txtTemp, "txtTemp");
+    labelled(Label6, "Label6", "Tota&l humic and fulvic acid (g/l)", txtHA, "txtHA");
+    labelled(Label7, "Label7", "% Fulvic ac&id", txtFA, "txtFA");
     lblDocconc = label("lblDocconc", "DOC c&oncentration (mg/l)");
     lstDOC = fixedList("lstDOC", {kDocFixedItem, kDocCalcItem}, "DOC concentration: fixed or calculated");
     buddy(lblDocconc, lstDOC);
     txtDOC = edit("txtDOC", 8);
     txtDOC->setAccessibleName("DOC concentration (mg/l)");
-    lblGamm = label("lblGamm", "&Gamma value");
-    txtGamm = edit("txtGamm", 8);
-    buddy(lblGamm, txtGamm);
-    lblClay = label("lblClay", "Concentration cla&y (g/l)");
-    txtClay = edit("txtClay", 8);
-    buddy(lblClay, txtClay);
-    lblCsolid = label("lblCsolid", "Concentration total &solids (g/l)");
-    txtSolids = edit("txtSolids", 8);
-    buddy(lblCsolid, txtSolids);
+    labelled(lblGamm, "lblGamm", "&Gamma value", txtGamm, "txtGamm");
+    labelled(lblClay, "lblClay", "Concentration cla&y (g/l)", txtClay, "txtClay");
+    labelled(lblCsolid, "lblCsolid", "Concentration total &solids (g/l)", txtSolids, "txtSolids");
 
     Label4 = label("Label4", "File:");
     lblFilename = label("lblFilename", "Unsaved");

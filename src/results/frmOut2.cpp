@@ -24,20 +24,9 @@ frmOut2::frmOut2(App& app, QWidget* parent) : QWidget(parent), app_(app) {
     setWindowTitle("Kelvaspec - Species table");
     auto* v = new QVBoxLayout(this);
 
-    txtProbno = outui::box(this, "txtProbno", "Problem no.", 5);
-    lblProbno = outui::label(this, "lblProbno", "Problem no.", txtProbno);
-    auto* top = new QHBoxLayout;
-    top->addWidget(lblProbno);
-    top->addWidget(txtProbno);
-    top->addStretch();
-    v->addLayout(top);
+    outui::problemRow(this, v, lblProbno, txtProbno);
 
-    grdSpecies = outui::grid(this, "grdSpecies", "Species table");
-    grdSpecies->setColCount(4);
-    grdSpecies->setRowCount(2);
-    grdSpecies->setColHeading(0, "Species");
-    for (int c = 0; c < 4; ++c) grdSpecies->setColWidthTwips(c, kSpeciesTwips);
-    for (int c = 1; c < 4; ++c) grdSpecies->setColCentered(c);
+    grdSpecies = outui::fourColumnGrid(this, "grdSpecies", "Species table", "Species", kSpeciesTwips);
     Label1 = outui::label(this, "Label1",
                           "Concentrations and activities of aqueous inorganic species (mol / l)", grdSpecies);
     grdSpecies->setAccessibleName(Label1->text());
@@ -62,9 +51,7 @@ frmOut2::frmOut2(App& app, QWidget* parent) : QWidget(parent), app_(app) {
 
 void frmOut2::showState() {
     const ResultForm& o = app_.st().out;
-    lblProbno->setVisible(o.probnoVisible);
-    txtProbno->setVisible(o.probnoVisible);
-    txtProbno->setText(outui::qs(o.txtProbno));
+    outui::showProblemRow(o, lblProbno, txtProbno);
     outui::showTable(*grdSpecies, o.grdSpecies);
     grdSpecies->widenToContents();
     cmdTotaq->setVisible(o.soilMode);

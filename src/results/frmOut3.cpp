@@ -20,13 +20,7 @@ frmOut3::frmOut3(App& app, QWidget* parent) : QWidget(parent), app_(app) {
     setWindowTitle("Kelvaspec - Miscellaneous results");
     auto* v = new QVBoxLayout(this);
 
-    txtProbno = outui::box(this, "txtProbno", "Problem no.", 5);
-    lblProbno = outui::label(this, "lblProbno", "Problem no.", txtProbno);
-    auto* top = new QHBoxLayout;
-    top->addWidget(lblProbno);
-    top->addWidget(txtProbno);
-    top->addStretch();
-    v->addLayout(top);
+    outui::problemRow(this, v, lblProbno, txtProbno);
 
     auto* form = new QGridLayout;
     int row = 0;
@@ -75,9 +69,7 @@ frmOut3::frmOut3(App& app, QWidget* parent) : QWidget(parent), app_(app) {
 
 void frmOut3::showState() {
     const ResultForm& o = app_.st().out;
-    lblProbno->setVisible(o.probnoVisible);
-    txtProbno->setVisible(o.probnoVisible);
-    txtProbno->setText(outui::qs(o.txtProbno));
+    outui::showProblemRow(o, lblProbno, txtProbno);
     const std::pair<QLineEdit*, const std::string*> texts[] = {
         {txtZedha, &o.txtZedha},     {txtZedfa, &o.txtZedfa},         {txtRatioha, &o.txtRatioha},
         {txtRatiofa, &o.txtRatiofa}, {txtRatioclay, &o.txtRatioclay}, {txtHADDL, &o.txtHADDL},

@@ -22,20 +22,10 @@ frmOut4::frmOut4(App& app, QWidget* parent) : QWidget(parent), app_(app) {
     setWindowTitle("Kelvaspec - Total aqueous concentrations and Kd values");
     auto* v = new QVBoxLayout(this);
 
-    txtProbno = outui::box(this, "txtProbno", "Problem no.", 5);
-    lblProbno = outui::label(this, "lblProbno", "Problem no.", txtProbno);
-    auto* top = new QHBoxLayout;
-    top->addWidget(lblProbno);
-    top->addWidget(txtProbno);
-    top->addStretch();
-    v->addLayout(top);
+    outui::problemRow(this, v, lblProbno, txtProbno);
 
-    grdTotals = outui::grid(this, "grdTotals", "Total aqueous concentrations and Kd values");
-    grdTotals->setColCount(4);
-    grdTotals->setRowCount(2);
-    grdTotals->setColHeading(0, "Master species");
-    for (int c = 0; c < 4; ++c) grdTotals->setColWidthTwips(c, kTotalsTwips);
-    for (int c = 1; c < 4; ++c) grdTotals->setColCentered(c);
+    grdTotals = outui::fourColumnGrid(this, "grdTotals", "Total aqueous concentrations and Kd values",
+                                      "Master species", kTotalsTwips);
     v->addWidget(grdTotals, 1);
 
     cmdBack = outui::button(this, "cmdBack", "Back to main output menu");
@@ -50,9 +40,7 @@ frmOut4::frmOut4(App& app, QWidget* parent) : QWidget(parent), app_(app) {
 
 void frmOut4::showState() {
     const ResultForm& o = app_.st().out;
-    lblProbno->setVisible(o.probnoVisible);
-    txtProbno->setVisible(o.probnoVisible);
-    txtProbno->setText(outui::qs(o.txtProbno));
+    outui::showProblemRow(o, lblProbno, txtProbno);
     outui::showTable(*grdTotals, o.grdTotals);
     grdTotals->widenToContents();
 }

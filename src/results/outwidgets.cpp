@@ -5,7 +5,9 @@
 #include "files/problemfile.h"
 #include "ui/Grid.h"
 
+#include <QBoxLayout>
 #include <QFontMetrics>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -43,6 +45,33 @@ ui::Grid* grid(QWidget* parent, const char* name, const QString& accessible, int
     g->setObjectName(name);
     g->setAccessibleName(accessible);
     g->setFixedRows(fixedRows);
+    return g;
+}
+
+void problemRow(QWidget* parent, QBoxLayout* v, QLabel*& lblProbno, QLineEdit*& txtProbno) {
+    txtProbno = box(parent, "txtProbno", "Problem no.", 5);
+    lblProbno = label(parent, "lblProbno", "Problem no.", txtProbno);
+    auto* row = new QHBoxLayout;
+    row->addWidget(lblProbno);
+    row->addWidget(txtProbno);
+    row->addStretch();
+    v->addLayout(row);
+}
+
+void showProblemRow(const ResultForm& o, QLabel* lblProbno, QLineEdit* txtProbno) {
+    lblProbno->setVisible(o.probnoVisible);
+    txtProbno->setVisible(o.probnoVisible);
+    txtProbno->setText(qs(o.txtProbno));
+}
+
+ui::Grid* fourColumnGrid(QWidget* parent, const char* name, const QString& accessible, const QString& heading0,
+                         int twips) {
+    ui::Grid* g = grid(parent, name, accessible);
+    g->setColCount(4);
+    g->setRowCount(2);
+    g->setColHeading(0, heading0);
+    for (int c = 0; c < 4; ++c) g->setColWidthTwips(c, twips);
+    for (int c = 1; c < 4; ++c) g->setColCentered(c);
     return g;
 }
 

@@ -8,6 +8,7 @@
 
 #include <string>
 
+class QBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -33,6 +34,15 @@ QLabel* label(QWidget* parent, const char* name, const QString& caption, QWidget
 QPushButton* button(QWidget* parent, const char* name, const QString& caption);
 // A read-only grid whose first `fixedRows` rows are captions.
 ui::Grid* grid(QWidget* parent, const char* name, const QString& accessible, int fixedRows = 1);
+
+// The hidden "Problem no." row of a detail window, added to `v`.
+void problemRow(QWidget* parent, QBoxLayout* v, QLabel*& lblProbno, QLineEdit*& txtProbno);
+// Shows the problem-number row as the result side says.
+void showProblemRow(const ResultForm& o, QLabel* lblProbno, QLineEdit* txtProbno);
+// A read-only grid of four columns, `twips` wide each, the value columns 1..3 centred; column
+// 0 (the names, without caption) is called `heading0` by screen readers.
+ui::Grid* fourColumnGrid(QWidget* parent, const char* name, const QString& accessible, const QString& heading0,
+                         int twips);
 
 // Shows `t` in `g`: its row and column count, then every cell whose text changed.
 void showTable(ui::Grid& g, const TextTable& t);
