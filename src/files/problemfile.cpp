@@ -345,13 +345,20 @@ void writeRecord(ProgramState& st, FieldWriter& out) {
     writeValues(st, out);
 }
 
-bool Fileopener(ProgramState& st, FieldReader& in, std::vector<std::string>* notes) {
-    clearRows(st);
+bool Fileopener(ProgramState& st, FieldReader& in, std::vector<std::string>* notes, bool components) {
+    if (components) clearRows(st);
     int count = 0;
     if (!readMode(st, in) || !readListPart(st, in) || !readConditions(st, in) || !readOptional(st, in, count))
         return false;
-    for (int i = 1; i <= count; ++i)
-        if (!readComponent(st, in, i, notes)) return false;
+    if (!components) {
+        if (!in.skip(3 * count)) {
+            in.setError("the file ends early (expected " + std::to_string(count) + " component lines)");
+            return false;
+        }
+    } else {
+        for (int i = 1; i <= count; ++i)
+            if (!readComponent(st, in, i, notes)) return false;
+    }
     return readEnd(in);
 }
 

@@ -50,7 +50,10 @@ void writeRecord(ProgramState& st, FieldWriter& out);
 // A component line whose species number names no component (a name the database did not
 // know when the record was written) keeps its row, name and concentration, and adds a note
 // to `notes`; such a problem cannot be run until the name is one of the database's.
-bool Fileopener(ProgramState& st, FieldReader& in, std::vector<std::string>* notes = nullptr);
+// With `components` false the component lines are passed over unread (rows, totals and names
+// keep what they held): for a check that needs only the problem's conditions.
+bool Fileopener(ProgramState& st, FieldReader& in, std::vector<std::string>* notes = nullptr,
+                bool components = true);
 
 // The database a problem file names (`named`, which may be a path from another computer,
 // such as c:\kelvaspec\soil.DBS), looked for as written (a relative name from `base`, the

@@ -140,7 +140,7 @@ std::string listRangeRefusal(const ProgramState& st, const FieldReader& list, co
         if (raised) {
             if (note.empty()) note = incrementNote(probe->pH, probe->pHincr);
             probe->pH = probe->pH + static_cast<double>(probe->pHincr);
-        } else if (!Fileopener(*probe, in)) {
+        } else if (!Fileopener(*probe, in, nullptr, false)) { // the conditions are enough here
             break;
         }
         if (opt.afterRead) opt.afterRead(*probe);
