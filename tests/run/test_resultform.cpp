@@ -13,24 +13,9 @@ namespace {
 
 using test::freshState;
 
-// A run of n problems over pH 4, 5, ...; the sweep block (pH and the Na concentration) unless
-// `sweepBlock` is false; `vary` changes problem k.
+// A run of n problems over pH 4, 5, ... with pH and the Na concentration selected.
 std::string runText(int n, bool sweepBlock, const std::function<void(ProgramState&, int)>& vary = {}) {
-    std::string text;
-    for (int k = 1; k <= n; ++k) {
-        auto st = freshState();
-        test::smallProblem(*st);
-        st->Sweepmode = sweepBlock ? "Sweep - increment" : "";
-        st->Nsel = 2;
-        st->Selname = {"", "pH", "Na"};
-        st->Seltype = {"", "", "Concentration"};
-        st->Nprob = static_cast<i16>(n);
-        st->Probno = st->Runprob = static_cast<i16>(k);
-        st->pH = 3.0 + k;
-        if (vary) vary(*st, k);
-        text += test::blockText(*st);
-    }
-    return text;
+    return test::runText(n, {{"pH", ""}, {"Na", "Concentration"}}, vary, sweepBlock);
 }
 
 class ResultForm : public ::testing::Test {

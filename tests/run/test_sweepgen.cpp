@@ -22,34 +22,17 @@ TEST(SweepValues, TheRunRefusesValuesThatAreNoNumbers) {
         std::vector<std::string> values;
         std::string refusal; // its start; empty: the run goes on
     };
+    // clang-format off
     const Case cases[] = {
-        {"Sweep - increment",
-         "",
-         "Yes",
-         3,
-         true,
-         {},
-         "The pH box of the input window, where the sweep starts"},
+        {"Sweep - increment", "", "Yes", 3, true, {}, "The pH box of the input window, where the sweep starts"},
         {"Sweep - increment", "", "No", 3, true, {}, ""}, // a calculated pH needs no start
         {"Sweep - increment", "6", "Yes", 3, false, {}, "The pH increment of the sweep is empty."},
         {"Sweep - increment", "6", "Yes", 1, false, {}, ""}, // one problem needs no step
-        {"Sweep - no increment",
-         "",
-         "Yes",
-         3,
-         false,
-         {"", "4", "x", "5"},
-         "The pH value of problem 2 of the sweep holds"},
+        {"Sweep - no increment", "", "Yes", 3, false, {"", "4", "x", "5"}, "The pH value of problem 2 of the sweep holds"},
         {"Sweep - no increment", "", "Yes", 2, false, {"", "4", "5", ""}, ""}, // beyond the count: not run
-        {"Sweep - no increment",
-         "",
-         "Yes",
-         3,
-         false,
-         {"", "4"},
-         "The pH value of problem 2 of the sweep is empty."},
-        {"Only multi", "", "Yes", 3, false, {}, ""},
-    };
+        {"Sweep - no increment", "", "Yes", 3, false, {"", "4"}, "The pH value of problem 2 of the sweep is empty."},
+        {"Only multi", "", "Yes", 3, false, {}, ""}};
+    // clang-format on
     for (const auto& c : cases) {
         auto st = freshState();
         st->Sweepmode = c.mode;
