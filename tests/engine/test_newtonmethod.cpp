@@ -1,6 +1,5 @@
 // The pieces of the Newton solver: the dense LU, the damped method on a small system, and the
 // exact balance of a diffuse layer.
-#include "engine/denselu.h"
 #include "engine/enginetest.h"
 #include "engine/newton.h"
 #include "engine/newtonmethod.h"
@@ -9,17 +8,6 @@
 
 namespace kelva::test {
 namespace {
-
-TEST(DenseLU, SolvesWithRowInterchangesAndRefusesASingularMatrix) {
-    double a[9] = {0, 2, 1, 1, 1, 1, 2, 1, 3}; // a zero on the first pivot forces an interchange
-    int piv[3];
-    ASSERT_TRUE(luFactor(a, 3, piv));
-    double b[3] = {7, 6, 13};
-    luSolve(a, 3, piv, b);
-    for (int i = 0; i < 3; ++i) EXPECT_NEAR(b[i], i + 1.0, 1e-14);
-    double singular[4] = {1, 2, 2, 4};
-    EXPECT_FALSE(luFactor(singular, 2, piv));
-}
 
 // f(x) = e^x - 2 on one unknown, whose evaluation fails beyond x = 0.9.
 class Exponential final : public NewtonSystem {

@@ -196,29 +196,5 @@ TEST(NumTextReading, LeadingWholeRoundsDown) {
 }
 // clang-format on
 
-// A value typed with up to six digits comes back as the very same float; any float comes back
-// within half a unit of its seventh digit, any double within half a unit of its fifteenth and
-// exactly from 17 digits.
-TEST(NumTextRoundTrip, ValuesThroughTheFileForm) {
-    std::mt19937 rng(777);
-    std::uniform_int_distribution<int> digits(0, 999999), expo(-30, 30);
-    auto within = [](double back, double v, int digits) {
-        return std::fabs(back - v) <=
-               0.5 * std::pow(10.0, std::floor(std::log10(std::fabs(v))) - digits + 1) +
-                   std::fabs(v) * DBL_EPSILON;
-    };
-    for (int i = 0; i < 20000; ++i) {
-        const std::string typed = "." + std::to_string(digits(rng)) + "E" + std::to_string(expo(rng));
-        const float f = static_cast<float>(leadingNumber(typed));
-        ASSERT_EQ(static_cast<float>(leadingNumber(bareSingle(f))), f) << typed;
-        const float g = std::ldexp(static_cast<float>(digits(rng) + 1) / 1e6f, expo(rng) * 3);
-        ASSERT_TRUE(within(leadingNumber(bareSingle(g)), g, 7)) << bareSingle(g);
-        const double v = (digits(rng) + 1) * std::pow(10.0, expo(rng) * 10) * (i % 2 ? -1 : 1) / 7.0;
-        const Field f15{bare(v), false, 1, 1}, f17{bare(v, 17), false, 1, 1};
-        ASSERT_TRUE(f15.number() && within(*f15.number(), v, 15)) << f15.text;
-        ASSERT_EQ(f17.number().value_or(0), v) << f17.text;
-    }
-}
-
 } // namespace
 } // namespace kelva::text

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <random>
 
 namespace kelva {
 namespace {
@@ -297,7 +296,7 @@ TEST(ResultFile, TextWhereANumberOrLabelBelongs) {
     EXPECT_NE(b.error.find("too large"), std::string::npos) << b.error;
 }
 
-TEST(ResultFile, TruncatedOrDamagedFilesAreReportedNotFatal) {
+TEST(ResultFile, CutFilesAreReportedNotFatalAndWhatWasReadIsKept) {
     const std::string good = fiveBlocks();
     const std::size_t firstEnd = good.find("\"RESULTS", 1);
     for (std::size_t n = 0; n + 3 < firstEnd; n += 3) {
@@ -311,24 +310,6 @@ TEST(ResultFile, TruncatedOrDamagedFilesAreReportedNotFatal) {
     EXPECT_FALSE(readBlock(r, true, b));
     EXPECT_EQ(std::tuple(b.probno, b.master.size()), std::tuple(5, 2u));
     EXPECT_NE(b.error.find("ends before"), std::string::npos) << b.error;
-
-    std::mt19937 rng(12345);
-    const std::string junk = "\",\r\n0.Ex- ";
-    int complete = 0;
-    for (int trial = 0; trial < 300; ++trial) {
-        std::string text = good;
-        for (int d = 0; d < 3; ++d) text[rng() % text.size()] = junk[rng() % junk.size()];
-        for (int k = 1; k <= 6; ++k) {
-            FieldReader r(text, "damaged");
-            ResultBlock b;
-            if (!findBlock(r, k)) continue;
-            const bool ok = readBlock(r, true, b);
-            EXPECT_EQ(ok, b.complete);
-            EXPECT_EQ(ok, b.error.empty()) << b.error;
-            complete += ok;
-        }
-    }
-    EXPECT_GT(complete, 0); // most damage hits one block only; the others still read
 }
 
 } // namespace

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 namespace kelva {
 namespace {
 
@@ -129,24 +127,6 @@ TEST(SweepTable, CutShortFileOrMissingBlocksLeaveTheRestEmpty) {
     t = buildSweepTable(text, in);
     EXPECT_EQ(column(t, 1), (Col{" 4", " 5", " 6", "", ""}));
     EXPECT_EQ(column(t, 4), (Col{" 10", " 10", " 10", "", ""}));
-}
-
-TEST(SweepTable, DamagedFileKeepsTheTableShape) {
-    const auto text = runText(4, {{"pH", ""}, {"Na", "Activity"}, {"Cl", "Total dissolved"}, {"DOC", ""}});
-    const SweepScanInput in = inputFrom(text);
-    std::mt19937 rng(777);
-    const std::string junk = "\",\r\nRTC";
-    for (int trial = 0; trial < 200; ++trial) {
-        std::string damaged = text;
-        for (int d = 0; d < 4; ++d) {
-            auto at = std::uniform_int_distribution<std::size_t>(0, damaged.size() - 1)(rng);
-            damaged[at] = junk[std::uniform_int_distribution<std::size_t>(0, junk.size() - 1)(rng)];
-        }
-        const SweepTable t = buildSweepTable(damaged, in);
-        ASSERT_EQ(t.rows, 6);
-        ASSERT_EQ(t.cols, 5);
-        EXPECT_EQ(column(t, 0), (Col{" 1", " 2", " 3", " 4"}));
-    }
 }
 
 } // namespace
