@@ -98,6 +98,30 @@ TEST_F(ResultForm, ModeFollowsTheFileAndOldFilesShowWhatTheyHold) {
     EXPECT_EQ(st->out.grdTotals.at(1), (std::vector<std::string>{"Na", "1.2500E-01", "250.00", "250.00"}));
 }
 
+TEST_F(ResultForm, MiscellaneousAndSpeciesWindowsOfABlock) {
+    std::string err;
+    auto clay = [](ProgramState& s, int k) {
+        s.Fclay = k == 2 ? 0.25 : 0.0;
+        s.Rclay = 4.0;
+    };
+    ASSERT_TRUE(open(runText(2, true, clay), err)) << err;
+    const auto& o = st->out;
+    EXPECT_EQ((std::vector<std::string>{o.txtZedha, o.txtZedfa, o.txtRatioha, o.txtRatiofa, o.txtRatioclay,
+                                        o.txtHADDL, o.txtFADDL, o.txtClayDDL, o.txtSol}),
+              (std::vector<std::string>{"-2.5000E-03 ", "-5.0000E-03 ", " 2", " 3.5", " 4", "1.000", "2.000",
+                                        "0.000", "100.000"}));
+    EXPECT_FALSE(o.ratioClayVisible); // no clay layer in problem 1
+    EXPECT_EQ(o.grdSpecies, (TextTable{{"", "Concentration", "Activity", "Log activity"},
+                                       {"Cl", "5.0000E-01", "4.0000E-01", "-0.398"},
+                                       {"H", "1.0000E-07", "1.0000E-07", "-7.000"},
+                                       {"Na", "1.2500E-01", "1.0000E-01", "-1.000"},
+                                       {"OH", "1.0000E-07", "1.0000E-07", "-7.000"}})); // alphabetical
+    ASSERT_TRUE(pickProblem(*st, "2", err)) << err;
+    EXPECT_TRUE(o.ratioClayVisible);
+    EXPECT_FALSE(pickProblem(*st, "3", err)); // a block that is not there empties the windows
+    EXPECT_EQ(std::tuple(o.grdFractmast.size(), o.grdSpecies.size(), o.txtRatiofa), std::tuple(2u, 2u, ""));
+}
+
 TEST_F(ResultForm, SavingCopiesTheShownFileOrNothing) {
     std::string err;
     const std::string text = runText(2, true);
