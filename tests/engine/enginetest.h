@@ -24,8 +24,9 @@ inline std::unique_ptr<ProgramState> defaultDbState() {
 }
 
 // One row of a database built in code.
-inline void addSpecies(ProgramState& st, int no, const std::string& name, int charge, int c1, int c2, int c3, int s1,
-                       int s2, int s3, double logK, double dH = 0.0, double pkmHA = 999.0, double pkmFA = 999.0) {
+inline void addSpecies(ProgramState& st, int no, const std::string& name, int charge, int c1, int c2, int c3,
+                       int s1, int s2, int s3, double logK, double dH = 0.0, double pkmHA = 999.0,
+                       double pkmFA = 999.0) {
     st.SpNo[++st.Ndatalines] = static_cast<i16>(no);
     st.SpName[no] = name;
     st.SpCharge[no] = static_cast<i16>(charge);
@@ -50,6 +51,19 @@ inline void addSpecies(ProgramState& st, int no, const std::string& name, int ch
 inline void addComponent(ProgramState& st, int no, const std::string& name, int charge, double pkmHA = 999.0,
                          double pkmFA = 999.0) {
     addSpecies(st, no, name, charge, no, 0, 0, 1, 0, 0, 0.0, 0.0, pkmHA, pkmFA);
+}
+
+// A soil suspension with ten components, humic and fulvic acid, clay and solids.
+inline void soilInputs(ProgramState& st, bool fixedPH, double pH) {
+    const std::pair<int, double> totals[] = {{2, 2e-3},  {3, 5e-4},  {4, 1e-3},  {6, 2e-3},  {12, 1e-6},
+                                             {13, 1e-6}, {14, 1e-8}, {52, 4e-3}, {54, 1e-3}, {55, 1e-3}};
+    for (auto [i, t] : totals) st.Tot[i] = t;
+    st.Tha[1] = 0.5f;
+    st.Tha[2] = 0.2f;
+    st.Tclay = 5.0f;
+    st.Csolid = 100.0f;
+    st.PhFixed = fixedPH ? "Yes" : "No";
+    st.pH = pH;
 }
 
 // Squared relative mismatch of a component's analytical and calculated total.

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <optional>
 #include <string>
 #include <utility>
@@ -19,14 +18,12 @@ inline std::string defaultDbPath() {
     return sourcePath("data/default.DBS");
 }
 
-// Plain stream reads and writes, so that a fault of the file routines cannot hide here.
-inline std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void spit(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
+// A fresh state with the bundled database loaded.
+inline std::unique_ptr<ProgramState> defaultDb() {
+    auto st = freshState();
+    st->Dbfile = defaultDbPath();
+    EXPECT_TRUE(readdb(*st).ok);
+    return st;
 }
 
 // A database file: general parameter lines as in the bundled database, then the parts a test
@@ -100,6 +97,13 @@ inline void expectSameTables(const ProgramState& a, const ProgramState& b) {
         for (int h = 1; h <= 2; ++h)
             for (int k = 1; k <= 3; ++k) EXPECT_EQ(num(a.SpPKM(h, n, k)), num(b.SpPKM(h, n, k))) << h << k;
     }
+}
+
+// The row of species n in the database tables and the sheet; 0 when it has none.
+inline int rowOf(const ProgramState& st, int n) {
+    for (int i = 1; i <= st.Ndatalines; ++i)
+        if (st.SpNo[i] == n) return i;
+    return 0;
 }
 
 // A scratch folder and a fresh state to load database texts into and save them from.

@@ -6,7 +6,10 @@
 #include "files/resultfile.h"
 #include "state/state.h"
 
+#include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kelva::test {
@@ -57,36 +60,36 @@ inline void smallProblem(ProgramState& st) {
     st.Bound(1, 2) = 0.125;
 }
 
-// The block of smallProblem, line by line.
-inline std::vector<std::string> smallBlockLines() {
-    std::vector<std::string> v;
-    auto add = [&v](std::initializer_list<const char*> part) { v.insert(v.end(), part.begin(), part.end()); };
-    // Heading and the solution's state.
-    add({R"("RESULTS Prob. no. ",1)", R"("No. of problems in this file ",1)", R"("No. of iterations ",12)",
-         R"("Program mode ","Soil")", R"("pH ",7.05)", R"("Ionic strength ",.05)", R"("Charge ratio ",1.5)",
-         R"("Charge difference ",.25)", R"("Faaq (Calc) ",.013)", R"("Zed-HA ",-.0025)", R"("Zed-FA ",-.005)",
-         R"("Ratio-HA ",2)", R"("Ratio-FA ",3.5)", R"("Ratio-Clay ",0)"});
-    // Water volumes and precipitates.
-    add({R"("Water Volumes...............")", R"("Fraction HA-DDL ",.01)", R"("Fraction FA-DDL ",.02)",
-         R"("Fraction Clay-DDL ",0)", R"("Fraction solution ",1)", R"("[Fe(OH)3 ppt]","No",0)", R"("")",
-         R"("[Al(OH)3 ppt]","No",0)", R"("")", R"("Al(OH)3 satn. index ",1.25)"});
-    // Master species fractions.
-    add({R"("FRACTIONAL DISTRIBUTION OF MASTER SPECIES:")",
-         R"("Master species","S","DHA","DFA","HA","FA","Clay")", R"(2,"Na",.5,0,0,.5,0,0)",
-         R"(3,"Cl",1,0,0,0,0,0)"});
-    // Species in solution.
-    add({R"("CONCENTRATIONS AND ACTIVITIES OF SPECIES IN SOLUTION PHASE:")", R"("Species","Conc","Activity")",
-         R"(1,"H",1E-07,1E-07)", R"(2,"Na",.125,.1)", R"(3,"Cl",.5,.4)", R"(51,"OH",1E-07,1E-07)"});
-    // Totals and Kd values.
-    add({R"("TOTAL AQUEOUS-PHASE CONCENTRATIONS AND KD VALUES:")", R"("Species","Aqconc","Kd","Kd-app")",
-         R"(1,"H",0,0,0)", R"(2,"Na",.125,250,250)", R"(3,"Cl",.5,0,0)", R"("")"});
-    return v;
-}
-
 inline std::string blockText(ProgramState& st) {
     FieldWriter out;
     writeres(st, out);
     return out.take();
+}
+
+// The result text of a run of n problems over pH 4, 5, ... of smallProblem, with the sweep
+// selection in problem 1's block (pairs of name and kind) unless `sweepBlock` is false, Na at
+// 0.125 k mol/l; `vary` changes problem k.
+inline std::string runText(int n, const std::vector<std::pair<std::string, std::string>>& selection,
+                           const std::function<void(ProgramState&, int)>& vary = {}, bool sweepBlock = true) {
+    std::string text;
+    for (int k = 1; k <= n; ++k) {
+        auto st = std::make_unique<ProgramState>();
+        smallProblem(*st);
+        st->Sweepmode = sweepBlock ? "Sweep - increment" : "";
+        st->Nsel = static_cast<double>(selection.size());
+        st->Selname = st->Seltype = {""};
+        for (const auto& [name, kind] : selection) {
+            st->Selname.push_back(name);
+            st->Seltype.push_back(kind);
+        }
+        st->Nprob = static_cast<i16>(n);
+        st->Probno = st->Runprob = static_cast<i16>(k);
+        st->pH = 3.0 + k;
+        st->Conc[2] = 0.125 * k;
+        if (vary) vary(*st, k);
+        text += blockText(*st);
+    }
+    return text;
 }
 
 } // namespace kelva::test

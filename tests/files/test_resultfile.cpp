@@ -1,3 +1,6 @@
+// The result file: what writeres adds to the layout that the golden result files of the examples
+// pin (sweep lines, error line, precipitates, fixed FA, undefined values), and reading blocks
+// back, also from files that are old, cut short or damaged.
 #include "files/result_fixture.h"
 #include "files/resultfile.h"
 #include "support/testutil.h"
@@ -6,42 +9,27 @@
 
 #include <algorithm>
 #include <limits>
-#include <random>
 
 namespace kelva {
 namespace {
 
 using test::blockText;
 using test::freshState;
-using test::smallProblem;
+using test::replaced;
 using Strs = std::vector<std::string>;
-
-std::vector<std::string> writtenLines(ProgramState& st) {
-    const std::string text = blockText(st);
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(text.substr(start, end - start));
-    EXPECT_EQ(start, text.size()) << "the last line ends with CR LF";
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::ssize(lines)) << "every line ends with CR LF";
-    return lines;
-}
 
 // Checks the written lines from position `from` on (negative: counted from the end).
 void expectLines(ProgramState& st, int from, const Strs& want) {
-    const auto lines = writtenLines(st);
+    const std::string text = blockText(st);
+    Strs lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    ASSERT_EQ(start, text.size()) << "the last line ends with CR LF";
     const auto first = from < 0 ? std::ssize(lines) + from : from;
     ASSERT_TRUE(first >= 0 && first + std::ssize(want) <= std::ssize(lines)) << from;
     EXPECT_EQ(Strs(lines.begin() + first, lines.begin() + first + std::ssize(want)), want)
         << "from line " << from;
-}
-
-// Replaces the first occurrence of `from` (which must exist) in `s`.
-std::string replaced(std::string s, const std::string& from, const std::string& to) {
-    auto at = s.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos) s.replace(at, from.size(), to);
-    return s;
 }
 
 ResultBlock readFirst(const std::string& text) {
@@ -49,11 +37,6 @@ ResultBlock readFirst(const std::string& text) {
     ResultBlock b;
     readBlock(r, false, b);
     return b;
-}
-
-void expectDoubles(const std::vector<double>& got, const std::vector<double>& want) {
-    ASSERT_EQ(got.size(), want.size());
-    for (std::size_t i = 0; i < got.size(); ++i) EXPECT_DOUBLE_EQ(got[i], want[i]) << "value " << i;
 }
 
 template <class Row> Strs names(const std::vector<Row>& rows) {
@@ -64,21 +47,19 @@ template <class Row> Strs names(const std::vector<Row>& rows) {
 
 class WriteRes : public ::testing::Test {
   protected:
-    WriteRes() { smallProblem(*st); }
+    WriteRes() { test::smallProblem(*st); }
     std::unique_ptr<ProgramState> st = freshState();
 };
 using ReadBlock = WriteRes;
 
-// ------------------------------------------------------------------------------ writing
-
-TEST_F(WriteRes, SmallBlockLineByLineAlsoToTheFile) {
-    EXPECT_EQ(writtenLines(*st), test::smallBlockLines());
-    // To the file: problem 1 of a run replaces it, the others are appended.
+TEST_F(WriteRes, ProblemOneOfARunReplacesTheFileTheOthersAreAppended) {
     test::TempDir dir;
     const auto path = dir.file("Tempo.out");
     std::string err;
-    for (bool create : {true, false, true}) ASSERT_TRUE(writeresToFile(*st, path, create, err)) << err;
-    EXPECT_EQ(readWholeFile(path), std::optional(blockText(*st)));
+    for (bool create : {true, false, true, false}) ASSERT_TRUE(writeresToFile(*st, path, create, err)) << err;
+    EXPECT_EQ(readWholeFile(path), blockText(*st) + blockText(*st));
+    EXPECT_FALSE(writeresToFile(*st, dir.file("no/Tempo.out"), true, err));
+    EXPECT_NE(err.find("no/Tempo.out"), std::string::npos) << err;
 }
 
 TEST_F(WriteRes, SweepLinesOnlyInProblemOneAndAlsoForModeNo) {
@@ -94,7 +75,6 @@ TEST_F(WriteRes, SweepLinesOnlyInProblemOneAndAlsoForModeNo) {
     st->Probno = 1;
     st->Sweepmode = "";
     expectLines(*st, 2, {R"("No. of iterations ",12)"});
-
     // The count and the lines stay in step.
     st->Sweepmode = "Only multi";
     st->Selname = {"", "pH"}; // fewer names than the count says
@@ -112,18 +92,7 @@ TEST_F(WriteRes, ErrorLineForTheRunningProblem) {
     expectLines(*st, 2, {R"("ERROR - Exceedance of no. of iterations")", R"("No. of iterations ",12)"});
 }
 
-TEST_F(WriteRes, WaterModeEndsAfterTheTotalsTitle) {
-    st->ProgMode = "Water";
-    expectLines(*st, 3, {R"("Program mode ","Water")"});
-    expectLines(*st, -2, {R"("TOTAL AQUEOUS-PHASE CONCENTRATIONS AND KD VALUES:")", R"("")"});
-    ResultBlock b = readFirst(blockText(*st));
-    ASSERT_TRUE(b.complete) << b.error;
-    EXPECT_EQ(b.master.size(), 2u);
-    EXPECT_FALSE(b.hasKdSection);
-    EXPECT_TRUE(b.totals.empty());
-}
-
-TEST_F(WriteRes, PrecipitationLinesWrittenAndRead) {
+TEST_F(WriteRes, PrecipitatesFixedFulvicAcidAndChargeRatioWithoutAnions) {
     test::nameSpecies(*st, 11, "Fe");
     st->Tot[11] = 0.002;
     st->Tcalc[11] = 0.0005;
@@ -134,21 +103,6 @@ TEST_F(WriteRes, PrecipitationLinesWrittenAndRead) {
     st->AlPpt = "Yes"; // flagged but no aluminium at all: no percentage of nothing
     expectLines(*st, 21, {R"("[Al(OH)3 ppt]","Yes",0)", R"("% Tot Al pptd ",0)"});
 
-    st->FePpt = "No";
-    st->Tot[11] = 0;
-    test::nameSpecies(*st, 5, "Al");
-    st->Tot[5] = 0.004;
-    st->Tcalc[5] = 0.001;
-    ResultBlock b = readFirst(blockText(*st));
-    ASSERT_TRUE(b.complete) << b.error;
-    EXPECT_FALSE(b.fe.hasPercent);
-    EXPECT_EQ(b.al.flag, "Yes");
-    ASSERT_TRUE(b.al.hasPercent);
-    expectDoubles({b.al.amount, b.al.percent}, {0.003, 75});
-    EXPECT_EQ(names(b.master), (Strs{"Na", "Cl", "Al"}));
-}
-
-TEST_F(WriteRes, ChargeRatioWithoutAnionsAndFaaqAboveNoValue) {
     st->Negchg = 0;
     st->Faaq = st->FaaqRes = 1500.0f;
     expectLines(*st, 6, {R"("Charge ratio ",0)", R"("Charge difference ",.75)", R"("Faaq (Fixed) ",1500)"});
@@ -156,33 +110,35 @@ TEST_F(WriteRes, ChargeRatioWithoutAnionsAndFaaqAboveNoValue) {
     expectLines(*st, 8, {R"("Faaq (Fixed) ",.013)"});
     st->Faaq = 999.0f; // calculated: the value the solve used
     expectLines(*st, 8, {R"("Faaq (Calc) ",.013)"});
+
+    st->FePpt = "No";
+    st->Tot[11] = 0;
+    test::nameSpecies(*st, 5, "Al");
+    st->Tot[5] = 0.004;
+    st->Tcalc[5] = 0.001;
+    ResultBlock b = readFirst(blockText(*st));
+    ASSERT_TRUE(b.complete) << b.error;
+    EXPECT_EQ(std::tuple(b.fe.hasPercent, b.al.flag, b.al.hasPercent, b.al.amount, b.al.percent),
+              std::tuple(false, "Yes", true, 0.003, 75.0));
+    EXPECT_EQ(std::tuple(b.faaqKind, b.faaq), std::tuple(FaaqKind::Calc, 0.013));
+    EXPECT_EQ(names(b.master), (Strs{"Na", "Cl", "Al"}));
 }
 
-TEST_F(WriteRes, ZeroConcentrationsAndTotalsAreLeftOut) {
+TEST_F(WriteRes, ZeroConcentrationsAndTotalsAreLeftOutUndefinedValuesWrittenEmpty) {
     st->Conc[3] = 0;
     st->Tot[1] = 0;
-    auto text = blockText(*st);
-    for (const char* gone : {R"(3,"Cl",.5,.4)", R"(1,"H",0,0,0)", "NaCl"})
-        EXPECT_EQ(text.find(gone), std::string::npos) << gone;
     st->Tot[51] = 1e-9; // OH- has a Kd line of zeros but no master row
-    text = blockText(*st);
-    EXPECT_NE(text.find("51,\"OH\",0,0,0\r\n"), std::string::npos);
-    EXPECT_EQ(text.find("51,\"OH\",0,0,0,0"), std::string::npos);
-}
-
-TEST_F(WriteRes, ValueWithoutDecimalFormIsWrittenEmpty) {
     st->Ionic = std::numeric_limits<double>::quiet_NaN();
     st->Act[2] = std::numeric_limits<double>::infinity();
     const std::string text = blockText(*st);
-    EXPECT_NE(text.find("\"Ionic strength \",\r\n"), std::string::npos);
-    EXPECT_NE(text.find("2,\"Na\",.125,\r\n"), std::string::npos);
+    for (const char* gone : {R"(3,"Cl",.5,.4)", R"(1,"H",0,0,0)", "NaCl", "51,\"OH\",0,0,0,0"})
+        EXPECT_EQ(text.find(gone), std::string::npos) << gone;
+    for (const char* there : {"51,\"OH\",0,0,0\r\n", "\"Ionic strength \",\r\n", "2,\"Na\",.125,\r\n"})
+        EXPECT_NE(text.find(there), std::string::npos) << there;
     ResultBlock b = readFirst(text);
     ASSERT_TRUE(b.complete) << b.error;
-    EXPECT_EQ(b.ionic, 0);
-    EXPECT_EQ(b.species[1].act, 0);
+    EXPECT_EQ(std::tuple(b.ionic, b.species[1].act), std::tuple(0.0, 0.0));
 }
-
-// ------------------------------------------------------------------------------ reading
 
 TEST_F(ReadBlock, GivesBackWhatWasWritten) {
     st->Sweepmode = "Sweep - increment";
@@ -194,9 +150,9 @@ TEST_F(ReadBlock, GivesBackWhatWasWritten) {
     ASSERT_TRUE(b.complete) << b.error;
     EXPECT_TRUE(b.error.empty());
     EXPECT_EQ(std::tuple(b.probno, b.nprob, b.iterations, b.iterError), std::tuple(1, 1, 12, true));
-    EXPECT_EQ(std::tuple(b.sweep.present, b.sweep.Nswsel), std::tuple(true, 2));
+    EXPECT_EQ(std::tuple(b.sweep.present, b.sweep.Nswsel, b.sweep.Swseltype[2]),
+              std::tuple(true, 2, "Log Activity"));
     EXPECT_EQ(b.sweep.Swselname, (Strs{"", "pH", "NaCl"}));
-    EXPECT_EQ(b.sweep.Swseltype[2], "Log Activity");
     EXPECT_EQ(b.mode, std::optional<std::string>("Soil"));
     EXPECT_EQ(std::tuple(b.faaqKind, b.fe.flag, b.fe.hasPercent), std::tuple(FaaqKind::Calc, "No", false));
     EXPECT_EQ(names(b.master), (Strs{"Na", "Cl"}));
@@ -205,36 +161,46 @@ TEST_F(ReadBlock, GivesBackWhatWasWritten) {
     ASSERT_TRUE(b.hasKdSection && b.master.size() == 2 && b.species.size() == 4 && b.totals.size() == 2);
     EXPECT_EQ(b.master[0].index, 2);
     EXPECT_EQ(b.master[0].fr, (std::array<double, 6>{0.5, 0, 0, 0.5, 0, 0}));
-    expectDoubles({b.pH, b.ionic, b.chargeRatio, b.chargeDiff, b.faaq, b.zedHA, b.zedFA, b.ratioHA, b.ratioFA,
-                   b.fracHADDL, b.fracFADDL, b.fracSol, b.satIndex},
-                  {7.05, 0.05, 1.5, 0.25, 0.013, -0.0025, -0.005, 2, 3.5, 0.01, 0.02, 1, 1.25});
-    expectDoubles(
-        {b.species[0].conc, b.species[2].act, b.totals[0].aqconc, b.totals[0].kd, b.totals[0].kdapp},
-        {1e-7, 0.4, 0.125, 250, 250});
+    const std::vector<double> got = {b.pH,
+                                     b.ionic,
+                                     b.chargeRatio,
+                                     b.chargeDiff,
+                                     b.faaq,
+                                     b.zedHA,
+                                     b.zedFA,
+                                     b.ratioHA,
+                                     b.ratioFA,
+                                     b.ratioClay,
+                                     b.fracHADDL,
+                                     b.fracFADDL,
+                                     b.fracClayDDL,
+                                     b.fracSol,
+                                     b.satIndex,
+                                     b.species[0].conc,
+                                     b.species[2].act,
+                                     b.totals[0].aqconc,
+                                     b.totals[0].kd,
+                                     b.totals[0].kdapp};
+    EXPECT_EQ(got, (std::vector<double>{7.05, 0.05, 1.5, 0.25, 0.013, -0.0025, -0.005, 2,     3.5, 0,
+                                        0.01, 0.02, 0,   1,    1.25,  1e-7,    0.4,    0.125, 250, 250}));
 }
 
 TEST_F(ReadBlock, OldOrSparseBlocksAreStillRead) {
     ResultBlock b = readFirst(replaced(blockText(*st), "\"Program mode \",\"Soil\"\r\n", ""));
     ASSERT_TRUE(b.complete) << b.error;
-    EXPECT_FALSE(b.mode.has_value());
-    EXPECT_DOUBLE_EQ(b.pH, 7.05);
-    EXPECT_EQ(b.totals.size(), 2u);
-
+    EXPECT_EQ(std::tuple(b.mode.has_value(), b.pH, b.totals.size()), std::tuple(false, 7.05, 2u));
     b = readFirst(replaced(blockText(*st), "\"Faaq (Calc) \",.013\r\n", ""));
     ASSERT_TRUE(b.complete) << b.error;
-    EXPECT_EQ(b.faaqKind, FaaqKind::Missing);
-    expectDoubles({b.zedHA, b.zedFA}, {-0.0025, -0.005});
-
+    EXPECT_EQ(std::tuple(b.faaqKind, b.zedHA, b.zedFA), std::tuple(FaaqKind::Missing, -0.0025, -0.005));
     st->Nsplist = 0; // no species rows at all
     b = readFirst(blockText(*st));
     ASSERT_TRUE(b.complete) << b.error;
-    EXPECT_TRUE(b.species.empty());
-    EXPECT_EQ(std::tuple(b.master.size(), b.totals.size()), std::tuple(2u, 2u));
-
-    st->ProgMode = "Water";
+    EXPECT_EQ(std::tuple(b.species.size(), b.master.size(), b.totals.size()), std::tuple(0u, 2u, 2u));
+    st->ProgMode = "Water"; // the block ends after the totals title
+    expectLines(*st, -2, {R"("TOTAL AQUEOUS-PHASE CONCENTRATIONS AND KD VALUES:")", R"("")"});
     b = readFirst(replaced(blockText(*st), "\"Program mode \",\"Water\"\r\n", ""));
     ASSERT_TRUE(b.complete) << b.error;
-    EXPECT_FALSE(b.hasKdSection);
+    EXPECT_EQ(std::tuple(b.hasKdSection, b.totals.size(), b.master.size()), std::tuple(false, 0u, 2u));
 }
 
 class ManyMasters : public WriteRes, public ::testing::WithParamInterface<std::size_t> {};
@@ -262,23 +228,13 @@ TEST_P(ManyMasters, AllRowsReadAndSectionsStayInStep) {
 
 INSTANTIATE_TEST_SUITE_P(Counts, ManyMasters, ::testing::Values<std::size_t>(1, 49, 50, 60));
 
-// ------------------------------------------------------------------------------ files
-
+// Five blocks; the fourth in water mode.
 std::string fiveBlocks() {
-    auto st = freshState();
-    smallProblem(*st);
-    st->Nprob = 5;
-    std::string text;
-    for (int k = 1; k <= 5; ++k) {
-        st->Probno = st->Runprob = static_cast<i16>(k);
-        st->pH = 3.0 + k;
-        st->ProgMode = k == 4 ? "Water" : "Soil";
-        text += blockText(*st);
-    }
-    return text;
+    return test::runText(
+        5, {}, [](ProgramState& s, int k) { s.ProgMode = k == 4 ? "Water" : "Soil"; }, false);
 }
 
-TEST(ResultFile, FindsBlockThreeAndMissesBlockSix) {
+TEST(ResultFile, FindsEachBlockCountsThemAndMarksTheStoppedOnes) {
     test::TempDir dir;
     const auto path = dir.file("five.OUT");
     std::string err;
@@ -297,26 +253,21 @@ TEST(ResultFile, FindsBlockThreeAndMissesBlockSix) {
 
     // Consecutive blocks read without searching, then a search.
     FieldReader r(fiveBlocks(), "five");
-    ASSERT_TRUE(readBlock(r, false, b)) << b.error;
-    ASSERT_TRUE(readBlock(r, false, b)) << b.error;
+    ASSERT_TRUE(readBlock(r, false, b) && readBlock(r, false, b)) << b.error;
     EXPECT_EQ(b.probno, 2);
-    ASSERT_TRUE(findBlock(r, 3));
-    ASSERT_TRUE(readBlock(r, true, b)) << b.error;
+    ASSERT_TRUE(findBlock(r, 3) && readBlock(r, true, b)) << b.error;
     EXPECT_EQ(b.probno, 3);
-}
 
-TEST(ResultFile, ScanBlocksCountsThemAndMarksTheStoppedOnes) {
     std::string text = fiveBlocks();
-    const std::string iter = "\"No. of iterations \"";
     std::size_t at = 0;
-    for (int k = 1; k <= 4; ++k) at = text.find(iter, at + 1);
+    for (int k = 1; k <= 4; ++k) at = text.find("\"No. of iterations \"", at + 1);
     text.insert(at, "\"ERROR - Exceedance of no. of iterations\"\r\n");
-    FieldReader r(text, "five");
+    FieldReader s(text, "five");
     std::vector<i16> flags;
-    EXPECT_EQ(scanBlocks(r, flags), 5);
+    EXPECT_EQ(scanBlocks(s, flags), 5);
     EXPECT_EQ(flags, (std::vector<i16>{0, 0, 0, 0, 1, 0}));
     Field f;
-    ASSERT_TRUE(r.next(f)); // rewound
+    ASSERT_TRUE(s.next(f)); // rewound
     EXPECT_EQ(f.text, "RESULTS Prob. no. ");
     FieldReader empty("", "empty");
     EXPECT_EQ(scanBlocks(empty, flags), 0);
@@ -324,43 +275,33 @@ TEST(ResultFile, ScanBlocksCountsThemAndMarksTheStoppedOnes) {
 
 TEST(ResultFile, TextWhereANumberOrLabelBelongs) {
     auto st = freshState();
-    smallProblem(*st);
+    test::smallProblem(*st);
     const std::string text = blockText(*st);
-
     ResultBlock b = readFirst(replaced(text, "\"pH \",7.05", "\"pH \",seven"));
-    EXPECT_FALSE(b.complete);
-    EXPECT_EQ(b.iterations, 12);
+    EXPECT_EQ(std::tuple(b.complete, b.iterations), std::tuple(false, 12));
     EXPECT_NE(b.error.find("line 5, field 2"), std::string::npos) << b.error;
-
     b = readFirst(replaced(text, "3,\"Cl\",1,0", "3,\"Cl\",one,0"));
-    EXPECT_FALSE(b.complete);
-    EXPECT_EQ(b.master.size(), 1u);
-
+    EXPECT_EQ(std::tuple(b.complete, b.master.size()), std::tuple(false, 1u));
     b = readFirst(replaced(text, "\"Ionic strength \"", "\"Ionic strenght \""));
     EXPECT_FALSE(b.complete);
     EXPECT_NE(b.error.find("Ionic strength"), std::string::npos) << b.error;
-
     EXPECT_FALSE(readFirst("just,some,text\r\n1,2,3\r\n").complete);
-
     // A huge sweep count ends at the file end.
     const std::string head = "\"RESULTS Prob. no. \",1\r\n\"No. of problems in this file \",1\r\n"
                              "\"Below is information on selected sweep results\"\r\n";
     b = readFirst(head + "30000,\"pH\"\r\n");
-    EXPECT_FALSE(b.complete);
-    EXPECT_TRUE(b.sweep.present);
+    EXPECT_EQ(std::tuple(b.complete, b.sweep.present), std::tuple(false, true));
     b = readFirst(head + "1E+30,\"pH\"\r\n");
     EXPECT_FALSE(b.complete);
     EXPECT_NE(b.error.find("too large"), std::string::npos) << b.error;
 }
 
-TEST(ResultFile, TruncatedOrDamagedFilesAreReportedNotFatal) {
+TEST(ResultFile, CutFilesAreReportedNotFatalAndWhatWasReadIsKept) {
     const std::string good = fiveBlocks();
     const std::size_t firstEnd = good.find("\"RESULTS", 1);
-    ASSERT_NE(firstEnd, std::string::npos);
     for (std::size_t n = 0; n + 3 < firstEnd; n += 3) {
         ResultBlock b = readFirst(good.substr(0, n));
-        EXPECT_FALSE(b.complete) << "cut at " << n;
-        EXPECT_FALSE(b.error.empty()) << "cut at " << n;
+        EXPECT_FALSE(b.complete || b.error.empty()) << "cut at " << n;
     }
     // Block 5 cut short, found by the search: what was read is kept.
     FieldReader r(good.substr(0, good.size() - 40), "cut");
@@ -369,28 +310,6 @@ TEST(ResultFile, TruncatedOrDamagedFilesAreReportedNotFatal) {
     EXPECT_FALSE(readBlock(r, true, b));
     EXPECT_EQ(std::tuple(b.probno, b.master.size()), std::tuple(5, 2u));
     EXPECT_NE(b.error.find("ends before"), std::string::npos) << b.error;
-
-    std::mt19937 rng(12345);
-    const std::string junk = "\",\r\n0.Ex- ";
-    int complete = 0;
-    for (int trial = 0; trial < 300; ++trial) {
-        std::string text = good;
-        for (int d = 0; d < 3; ++d) {
-            auto at = std::uniform_int_distribution<std::size_t>(0, text.size() - 1)(rng);
-            text[at] = junk[std::uniform_int_distribution<std::size_t>(0, junk.size() - 1)(rng)];
-        }
-        for (int k = 1; k <= 6; ++k) {
-            FieldReader r(text, "damaged");
-            ResultBlock b;
-            if (!findBlock(r, k)) continue;
-            const bool ok = readBlock(r, true, b);
-            EXPECT_EQ(ok, b.complete);
-            EXPECT_EQ(ok, b.error.empty()) << b.error;
-            complete += ok;
-        }
-    }
-    EXPECT_GT(complete,
-              0); // most damage hits one block only; the others still read
 }
 
 } // namespace

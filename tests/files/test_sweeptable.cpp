@@ -4,39 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <random>
-
 namespace kelva {
 namespace {
 
-using test::freshState;
+using test::runText;
 using Col = std::vector<std::string>;
-
-// A run of n problems over pH 4, 5, ... with the given selection; `vary` changes problem k.
-std::string runText(int n, const std::vector<std::pair<std::string, std::string>>& selection,
-                    const std::function<void(ProgramState&, int)>& vary = {}, bool sweepBlock = true) {
-    std::string text;
-    for (int k = 1; k <= n; ++k) {
-        auto st = freshState();
-        test::smallProblem(*st);
-        st->Sweepmode = sweepBlock ? "Sweep - increment" : "";
-        st->Nsel = static_cast<double>(selection.size());
-        st->Selname = st->Seltype = {""};
-        for (const auto& [name, kind] : selection) {
-            st->Selname.push_back(name);
-            st->Seltype.push_back(kind);
-        }
-        st->Nprob = static_cast<i16>(n);
-        st->Probno = st->Runprob = static_cast<i16>(k);
-        st->pH = 3.0 + k;
-        st->Faaq = st->FaaqRes = 0.013f;
-        st->Conc[2] = 0.125 * k;
-        if (vary) vary(*st, k);
-        text += test::blockText(*st);
-    }
-    return text;
-}
 
 // The scan input as the result window gets it: the selection from problem 1's block.
 SweepScanInput inputFrom(const std::string& text, std::vector<i16> iterr = {}) {
@@ -119,27 +91,23 @@ TEST(SweepTable, ErrorRowsAreMarkedAndStillFilled) {
     EXPECT_EQ(column(t, 2), (Col{"-1.230E-04", "2.500E-01", "3.750E-01", "1.000E+01"}));
 }
 
-TEST(SweepTable, DocIsCutNotRounded) {
+TEST(SweepTable, DocIsCutNotRoundedAndWithoutASweepBlockOnlyProblemNumbersShow) {
     // 4.56789 mg/l of DOC, held as dissolved FA in g/l with the default factors.
     EXPECT_EQ(docText(4.56789e-3 * 0.65 / 0.5, 0.5f, 0.65f), " 4.567");
-    EXPECT_EQ(docText(4.5678999e-3, 1.0f, 1.0f), " 4.567");
     EXPECT_EQ(docText(-4.5671e-3, 1.0f, 1.0f), "-4.568");
     EXPECT_EQ(docText(0.0, 1.0f, 1.0f), " 0");
     EXPECT_EQ(docText(0.013, 0.5f, 0.0f), "");
-    EXPECT_EQ(docText(0.0, 0.5f, 0.0f), "");
-}
 
-// Missing data leaves cells empty; the table keeps its shape.
-TEST(SweepTable, NoSweepBlockGivesProblemNumbersOnly) {
-    const auto text = runText(3, {{"pH", ""}}, {}, false);
-    const SweepScanInput in = inputFrom(text);
-    EXPECT_FALSE(in.sel.present);
-    const SweepTable t = buildSweepTable(text, in);
-    ASSERT_EQ(t.rows, 5);
-    ASSERT_EQ(t.cols, 2);
-    EXPECT_EQ(t.cells[0], (Col{"Problem no.", ""}));
-    EXPECT_EQ(column(t, 0), (Col{" 1", " 2", " 3"}));
-    EXPECT_EQ(column(t, 1), (Col{"", "", ""}));
+    for (bool sweepBlock : {true, false}) { // exactly one selected result, or none written
+        const auto text = runText(3, {{"pH", ""}}, {}, sweepBlock);
+        const SweepScanInput in = inputFrom(text);
+        EXPECT_EQ(in.sel.present, sweepBlock);
+        const SweepTable t = buildSweepTable(text, in);
+        ASSERT_EQ(std::tuple(t.rows, t.cols), std::tuple(5, 2));
+        EXPECT_EQ(t.cells[0], (Col{"Problem no.", sweepBlock ? "pH" : ""}));
+        EXPECT_EQ(column(t, 0), (Col{" 1", " 2", " 3"}));
+        EXPECT_EQ(column(t, 1), sweepBlock ? (Col{" 4", " 5", " 6"}) : (Col{"", "", ""}));
+    }
 }
 
 TEST(SweepTable, CutShortFileOrMissingBlocksLeaveTheRestEmpty) {
@@ -159,24 +127,6 @@ TEST(SweepTable, CutShortFileOrMissingBlocksLeaveTheRestEmpty) {
     t = buildSweepTable(text, in);
     EXPECT_EQ(column(t, 1), (Col{" 4", " 5", " 6", "", ""}));
     EXPECT_EQ(column(t, 4), (Col{" 10", " 10", " 10", "", ""}));
-}
-
-TEST(SweepTable, DamagedFileKeepsTheTableShape) {
-    const auto text = runText(4, {{"pH", ""}, {"Na", "Activity"}, {"Cl", "Total dissolved"}, {"DOC", ""}});
-    const SweepScanInput in = inputFrom(text);
-    std::mt19937 rng(777);
-    const std::string junk = "\",\r\nRTC";
-    for (int trial = 0; trial < 200; ++trial) {
-        std::string damaged = text;
-        for (int d = 0; d < 4; ++d) {
-            auto at = std::uniform_int_distribution<std::size_t>(0, damaged.size() - 1)(rng);
-            damaged[at] = junk[std::uniform_int_distribution<std::size_t>(0, junk.size() - 1)(rng)];
-        }
-        const SweepTable t = buildSweepTable(damaged, in);
-        ASSERT_EQ(t.rows, 6);
-        ASSERT_EQ(t.cols, 5);
-        EXPECT_EQ(column(t, 0), (Col{" 1", " 2", " 3", " 4"}));
-    }
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -49,16 +48,6 @@ inline std::string smallDatabase(int nosite = 1) {
     return db + "\"END OF DATA\"\r\n";
 }
 
-inline void writeText(const std::string& path, const std::string& content) {
-    std::ofstream f(path, std::ios::binary);
-    f << content;
-}
-
-inline std::string readText(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-}
-
 // Appends a visible component row.
 inline void addRow(ProgramState& st, const std::string& name, const std::string& conc) {
     ++st.Nmast;
@@ -72,7 +61,7 @@ inline void addRow(ProgramState& st, const std::string& name, const std::string&
 inline std::unique_ptr<ProgramState> problemState(const TempDir& dir, int nosite = 1) {
     auto st = freshState();
     const std::string db = dir.file("small.DBS");
-    writeText(db, smallDatabase(nosite));
+    spit(db, smallDatabase(nosite));
     st->Nosite = static_cast<i16>(nosite);
     st->Directory = dir.path().string();
     st->Dbfile = db;

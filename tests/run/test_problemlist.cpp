@@ -23,7 +23,7 @@ struct Record {
 std::vector<Record> records(const std::string& path) {
     std::vector<Record> out;
     auto st = freshState();
-    FieldReader in(readText(path), path);
+    FieldReader in(slurp(path), path);
     while (!in.atEnd()) {
         if (!Fileopener(*st, in)) {
             ADD_FAILURE() << in.error()->describe();
@@ -40,12 +40,6 @@ std::vector<double> phs(const std::string& path) {
     return v;
 }
 
-int count(const std::string& text, const std::string& part) {
-    int n = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
 // The scratch list of an "Only multi" run with one problem per pH.
 void writeList(ProgramState& st, const std::vector<std::string>& pHs) {
     st.Sweepmode = "Only multi";
@@ -56,7 +50,7 @@ void writeList(ProgramState& st, const std::vector<std::string>& pHs) {
         st.main.txtpH = pHs[k];
         Filesaver(st, out);
     }
-    writeText((std::filesystem::path(st.Directory) / kScratchList).string(), out.str());
+    spit((std::filesystem::path(st.Directory) / kScratchList).string(), out.str());
     st.Nprob = static_cast<i16>(pHs.size());
     st.Nsweep = st.Nprob;
 }
@@ -80,7 +74,7 @@ TEST_F(ProblemList, MultisaveReplacesTheShownProblemInPlace) {
     st->Savefile = dir.file("one.DAT");
     ASSERT_TRUE(Multisave(*st, err)) << err;
     EXPECT_EQ(st->Multino.v, 1);
-    EXPECT_EQ(readText(dir.file("one.DAT")), readText(dir.file("temp01.dat")));
+    EXPECT_EQ(slurp(dir.file("one.DAT")), slurp(dir.file("temp01.dat")));
     EXPECT_EQ(phs(dir.file("one.DAT")), (Vals{6.5}));
 
     writeList(*st, {"6", "7", "8"});
@@ -92,8 +86,8 @@ TEST_F(ProblemList, MultisaveReplacesTheShownProblemInPlace) {
         st->main.txtpH = pH;
         ASSERT_TRUE(Multisave(*st, err)) << err;
         EXPECT_EQ(phs(dir.file("temp01.dat")), want);
-        EXPECT_EQ(readText(dir.file("list.DAT")), readText(dir.file("temp01.dat")));
-        EXPECT_EQ(count(readText(dir.file("list.DAT")), "Selected sweep results:"), 1);
+        EXPECT_EQ(slurp(dir.file("list.DAT")), slurp(dir.file("temp01.dat")));
+        EXPECT_EQ(countOf(slurp(dir.file("list.DAT")), "Selected sweep results:"), 1);
     }
     for (const auto& r : records(dir.file("list.DAT")))
         EXPECT_EQ(std::tuple(r.multino, r.rows), std::tuple(3, 2));
@@ -114,25 +108,25 @@ TEST_F(ProblemList, MultisaveNeverReplacesAFileWithACutList) {
     st->Nprob = st->Nsweep = 3;
     st->Probno = 2;
     st->Savefile = "list.DAT";
-    writeText(dir.file("list.DAT"), "precious");
+    spit(dir.file("list.DAT"), "precious");
     std::string junk;
     for (int i = 0; i < 6000; ++i) junk += "1\r\n";
-    writeText(dir.file("temp01.dat"), junk);
+    spit(dir.file("temp01.dat"), junk);
     EXPECT_FALSE(Multisave(*st, err));
     EXPECT_NE(err.find("5000"), std::string::npos) << err;
-    EXPECT_EQ(readText(dir.file("list.DAT")), "precious");
+    EXPECT_EQ(slurp(dir.file("list.DAT")), "precious");
 
     // A record that never ends cannot be skipped either.
     writeList(*st, {"6", "7", "8"});
-    std::string list = readText(dir.file("temp01.dat"));
+    std::string list = slurp(dir.file("temp01.dat"));
     const auto second = list.find("\"Problem no.\",2");
     list = list.substr(0, second) + std::string(400, ',') + list.substr(second);
     list.erase(list.find("\"END\"", second + 400), 5);
-    writeText(dir.file("temp01.dat"), list);
+    spit(dir.file("temp01.dat"), list);
     st->Probno = 2;
     EXPECT_FALSE(Multisave(*st, err));
     EXPECT_NE(err.find("more than 300"), std::string::npos) << err;
-    EXPECT_EQ(readText(dir.file("list.DAT")), "precious");
+    EXPECT_EQ(slurp(dir.file("list.DAT")), "precious");
 
     // Record 2 cannot be put in place when the list holds none before it.
     std::filesystem::remove(dir.file("temp01.dat"));
@@ -153,7 +147,7 @@ TEST_F(ProblemList, OpeningAnOnlyMultiListPreparesTheNavigation) {
         std::tuple(o.Nsweep, o.Nprob, o.Probno, o.main.navVisible, o.sweep.chkMulti, o.sweep.txtSweepno),
         std::tuple(3, 3, 1, true, true, "3"));
     EXPECT_EQ(o.main.txtpH, " 6");
-    EXPECT_EQ(readText(dir.file("temp01.dat")), readText(dir.file("multi.DAT")));
+    EXPECT_EQ(slurp(dir.file("temp01.dat")), slurp(dir.file("multi.DAT")));
 }
 
 TEST_F(ProblemList, SweepWithSeparateValuesSavedAndOpened) {
@@ -170,7 +164,7 @@ TEST_F(ProblemList, SweepWithSeparateValuesSavedAndOpened) {
     ASSERT_TRUE(Multisave(*st, err)) << err;
     EXPECT_EQ(st->Nprob, 12);
     EXPECT_EQ(phs(dir.file("sweep.DAT")), pHs);
-    EXPECT_EQ(count(readText(dir.file("sweep.DAT")), "\"Problem no.\",12"), 1);
+    EXPECT_EQ(countOf(slurp(dir.file("sweep.DAT")), "\"Problem no.\",12"), 1);
 
     ASSERT_TRUE(open(dir.file("sweep.DAT"))) << err;
     const auto& o = *other;
@@ -195,8 +189,8 @@ TEST_F(ProblemList, ListsThatHoldFewerProblemsThanTheyStateBecomeTheListTheyHold
         if (mode == "Only multi") writeList(*st, {"6", "6.5", "7"});
         st->Savefile = "full.DAT";
         ASSERT_TRUE(Multisave(*st, err)) << err;
-        const std::string text = readText(dir.file("full.DAT"));
-        writeText(dir.file("short.DAT"), text.substr(0, text.find("\"Problem no.\",3") + 20)); // 2 and a bit
+        const std::string text = slurp(dir.file("full.DAT"));
+        spit(dir.file("short.DAT"), text.substr(0, text.find("\"Problem no.\",3") + 20)); // 2 and a bit
 
         other->Probno = 3; // where an earlier run left it
         EXPECT_FALSE(open("short.DAT"));
@@ -213,7 +207,7 @@ TEST_F(ProblemList, ListsThatHoldFewerProblemsThanTheyStateBecomeTheListTheyHold
         const RunReport r = cmdRun(*other);
         ASSERT_TRUE(r.ok) << r.message;
         EXPECT_EQ(r.solved, 2);
-        EXPECT_EQ(count(readText(dir.file("Tempo.out")), "RESULTS Prob. no."), 2);
+        EXPECT_EQ(countOf(slurp(dir.file("Tempo.out")), "RESULTS Prob. no."), 2);
     }
 }
 
@@ -225,7 +219,7 @@ TEST_F(ProblemList, OpeningASweepWithIncrementCorrectsTheCounts) {
     FieldWriter out;
     Filesaver(*st, out);
     const std::string text = out.str();
-    writeText(dir.file("Temp.dat"), text);
+    spit(dir.file("Temp.dat"), text);
     ASSERT_TRUE(open("temp.dat")) << err; // the same file as "Temp.dat"
     const auto& o = *other;
     EXPECT_EQ(std::tuple(o.Nsweep, o.pHincr.v, o.sweep.chkpH, o.sweep.txtStartpH, o.sweep.txtIncpH),
@@ -233,21 +227,14 @@ TEST_F(ProblemList, OpeningASweepWithIncrementCorrectsTheCounts) {
 
     // a file made for the batch runner may state more problems than the generator makes
     const auto at = text.find(",5\r\n");
-    writeText(dir.file("many.DAT"), std::string(text).replace(at, 4, ",25\r\n"));
+    spit(dir.file("many.DAT"), std::string(text).replace(at, 4, ",25\r\n"));
     EXPECT_TRUE(open("many.DAT")) << err;
     EXPECT_EQ(o.Nsweep, 25);
 
-    writeText(dir.file("none.DAT"), std::string(text).replace(at, 4, ",0\r\n"));
+    spit(dir.file("none.DAT"), std::string(text).replace(at, 4, ",0\r\n"));
     EXPECT_FALSE(open("none.DAT"));
     EXPECT_EQ(o.Nsweep, 1);
     EXPECT_NE(err.find("at least 1"), std::string::npos) << err;
-}
-
-TEST_F(ProblemList, OpeningNothingOrAMissingFile) {
-    EXPECT_TRUE(open(""));
-    EXPECT_EQ(other->main.txtTemp, "25.0");
-    EXPECT_FALSE(open("missing.DAT"));
-    EXPECT_NE(err.find("missing.DAT"), std::string::npos);
 }
 
 TEST_F(ProblemList, NavigationStepsThroughAGrowingList) {
@@ -302,8 +289,12 @@ TEST_F(ProblemList, SingleProblemInputFileSavedAndOpened) {
 }
 
 TEST_F(ProblemList, AFileThatCannotBeReadChangesNothing) {
-    writeText(dir.file("bad.DAT"), "\"Problem no.\",1\r\n\"Marsh\"\r\n");
+    spit(dir.file("bad.DAT"), "\"Problem no.\",1\r\n\"Marsh\"\r\n");
     st->main.lblFilename = "kept.DAT";
+    EXPECT_TRUE(open("")); // a list file of none: a fresh problem
+    EXPECT_EQ(other->main.txtTemp, "25.0");
+    EXPECT_FALSE(open("missing.DAT"));
+    EXPECT_NE(err.find("missing.DAT"), std::string::npos);
     for (const char* name : {"bad.DAT", "missing.DAT"}) {
         const OpenReport r = openInputFile(*st, dir.file(name));
         EXPECT_FALSE(r.opened);
@@ -315,9 +306,9 @@ TEST_F(ProblemList, AFileThatCannotBeReadChangesNothing) {
 
 TEST_F(ProblemList, AStepThatCannotReadItsProblemKeepsTheShownOne) {
     writeList(*st, {"6", "7", "8"});
-    std::string list = readText(dir.file("temp01.dat"));
+    std::string list = slurp(dir.file("temp01.dat"));
     const auto third = list.find("\"Problem no.\",3");
-    writeText(dir.file("temp01.dat"), list.replace(list.find("\"TempK\"", third), 7, "\"TempK\",abc"));
+    spit(dir.file("temp01.dat"), list.replace(list.find("\"TempK\"", third), 7, "\"TempK\",abc"));
     st->Probno = 2;
     st->main.lblNoprob = "2";
     st->main.txtpH = "7.5";

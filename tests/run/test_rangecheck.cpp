@@ -115,7 +115,7 @@ TEST_F(RangeCheck, TheOtherProblemsOfAListAreReadFromTheScratchList) {
         Filesaver(*st, out);
         list += out.str();
     }
-    writeText(dir.file("temp01.dat"), list);
+    spit(dir.file("temp01.dat"), list);
     st->Probno = 2; // the shown problem replaces record 2 ...
     st->main.txtTemp = "25";
     EXPECT_EQ(shownRangeRefusal(*st), "");

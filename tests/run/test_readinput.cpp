@@ -20,73 +20,58 @@ TEST_F(HandOver, ConvertsTheWindowIntoEngineInputs) {
     st->main.txtTemp = "25";
     st->pCO2 = 0;
     Readinput(*st);
-    EXPECT_EQ(std::tuple(st->TempK, st->Csolid, st->Tclay, st->Faaq, st->pCO2),
-              std::tuple(298.16f, 40.0f, 12.5f, 999.0f, 999.0f));
-    EXPECT_DOUBLE_EQ(st->Gamma, 1.25);
-    EXPECT_DOUBLE_EQ(st->pH, 6.5);
-    EXPECT_FLOAT_EQ(st->Tha[1], 1.4f);
-    EXPECT_FLOAT_EQ(st->Tha[2], 0.6f);
-
+    EXPECT_EQ(
+        std::tuple(st->TempK, st->Csolid, st->Tclay, st->Faaq, st->pCO2, st->Gamma, st->pH, st->Mastname[1]),
+        std::tuple(298.16f, 40.0f, 12.5f, 999.0f, 999.0f, 1.25, 6.5, "Na+"));
+    EXPECT_EQ(std::tuple(st->Tha[1], st->Tha[2]), std::tuple(2.0f * 0.7f, 2.0f * 0.3f)); // FA is 30 % of it
     st->main.lstDOC = "Fixed";
     st->main.txtDOC = "10";
     st->pCO2 = 0.0007f;
-    Readinput(*st);
-    EXPECT_NEAR(st->Faaq, 0.013, 1e-8);
-    EXPECT_EQ(st->pCO2, 0.0007f);
-
     st->rows[1].txtConc = "2.5";
     for (const auto& [unit, mol] : {std::pair{"Millimol / l", 0.0025f}, {"Micromol / l", 2.5e-6f}}) {
         st->main.lblUnits = unit;
         Readinput(*st);
         EXPECT_FLOAT_EQ(st->Mastconc[1], mol) << unit;
     }
-    EXPECT_EQ(st->Mastname[1], "Na+");
-}
+    EXPECT_NEAR(st->Faaq, 0.013, 1e-8);
+    EXPECT_EQ(st->pCO2, 0.0007f);
 
-TEST_F(HandOver, FulvicShareAndLeadingNumbers) {
-    st->main.txtFA = "100";
-    st->main.txtHA = " 2 g/l";
-    st->main.txtTemp = "abc";
+    // Leading numbers; all fulvic or none; beyond the single range the largest single.
+    std::tie(st->main.txtFA, st->main.txtHA, st->main.txtTemp) = std::tuple("100", " 2 g/l", "abc");
     Readinput(*st);
     EXPECT_EQ(std::tuple(st->Tha[1], st->Tha[2], st->TempK), std::tuple(0.0f, 2.0f, 273.16f));
-    st->main.txtFA = "0";
+    std::tie(st->main.txtFA, st->main.txtTemp, st->rows[1].txtConc) = std::tuple("0", "1E+300", "-1E+300");
     Readinput(*st);
     EXPECT_EQ(std::tuple(st->Tha[1], st->Tha[2]), std::tuple(2.0f, 0.0f));
-
-    // Beyond the single-precision range a value is held at the largest single.
-    st->main.txtTemp = "1E+300";
-    st->rows[1].txtConc = "-1E+300";
-    Readinput(*st);
-    EXPECT_EQ(st->TempK, std::numeric_limits<float>::max());
-    EXPECT_EQ(st->Mastconc[1], -std::numeric_limits<float>::max());
+    EXPECT_EQ(std::tuple(st->TempK, st->Mastconc[1]),
+              std::tuple(std::numeric_limits<float>::max(), -std::numeric_limits<float>::max()));
 }
 
-TEST(HandOverDatabase, SpeciesNumbersFromTheDatabaseFile) {
+TEST(HandOverDatabase, SpeciesNumbersFromTheDatabaseFileAndWhatIsWrongWithTheRows) {
     for (int nosite = 1; nosite <= 3; ++nosite) {
         TempDir dir;
         auto st = problemState(dir, nosite);
         st->rows[1].txtName = "  Na+ "; // compared without the blanks
         addRow(*st, "Al3+", "1E-06");
         Readinput(*st);
-        EXPECT_EQ((Strs{st->Mastno[1], st->Mastno[2], st->Mastno[3]}), (Strs{"2", "15", "5"})) << nosite;
-        EXPECT_EQ(st->Mastname[1], "  Na+ ");
+        EXPECT_EQ((Strs{st->Mastno[1], st->Mastno[2], st->Mastno[3], st->Mastname[1]}),
+                  (Strs{"2", "15", "5", "  Na+ "}));
         EXPECT_TRUE(componentProblems(*st).empty());
+        if (nosite < 3) continue;
+        addRow(*st, "Cu+2", "1E-06"); // not in the database
+        addRow(*st, "Late", "1E-06"); // after the first complex line: never reached
+        addRow(*st, "Odd", "1E-06");  // species 100, which is no component
+        st->rows[2].txtConc = "-1E-03";
+        Readinput(*st);
+        EXPECT_EQ((Strs{st->Mastno[4], st->Mastno[5], st->Mastno[6]}), (Strs{"", "", "100"}));
+        const auto problems = componentProblems(*st); // in the order of the rows
+        ASSERT_EQ(problems.size(), 4u);
+        EXPECT_EQ(
+            Strs(problems.begin(), problems.begin() + 3),
+            (Strs{"The concentration of component \"Ca+2\" is negative",
+                  "Component \"Cu+2\" is not in the database", "Component \"Late\" is not in the database"}));
+        EXPECT_NE(problems[3].find("\"Odd\" is species 100"), std::string::npos) << problems[3];
     }
-}
-
-TEST_F(HandOver, UnknownComponentsAndNegativeConcentrationsAreProblems) {
-    addRow(*st, "Cu+2", "1E-06"); // not in the database
-    addRow(*st, "Late", "1E-06"); // after the first complex line: never reached
-    addRow(*st, "Odd", "1E-06");  // species 100, which is no component
-    st->rows[2].txtConc = "-1E-03";
-    Readinput(*st);
-    EXPECT_EQ((Strs{st->Mastno[3], st->Mastno[4], st->Mastno[5]}), (Strs{"", "", "100"}));
-    const auto problems = componentProblems(*st); // in the order of the rows
-    ASSERT_EQ(problems.size(), 4u);
-    EXPECT_EQ(problems[0], "The concentration of component \"Ca+2\" is negative");
-    EXPECT_EQ(problems[1], "Component \"Cu+2\" is not in the database");
-    EXPECT_EQ(problems[2], "Component \"Late\" is not in the database");
-    EXPECT_NE(problems[3].find("\"Odd\" is species 100"), std::string::npos) << problems[3];
 }
 
 TEST_F(HandOver, UnreadableDatabasesFindNothingAndNeverCrash) {
@@ -100,42 +85,31 @@ TEST_F(HandOver, UnreadableDatabasesFindNothingAndNeverCrash) {
     const std::string db = smallDatabase();
     st->main.txtDb = dir.file("cut.DBS");
     for (std::size_t cut = 0; cut < db.size(); cut += 7) {
-        writeText(dir.file("cut.DBS"), db.substr(0, cut));
+        spit(dir.file("cut.DBS"), db.substr(0, cut));
         Readinput(*st);
         EXPECT_TRUE(st->Mastno[2].empty() || st->Mastno[2] == "15") << st->Mastno[2];
     }
 
     // The label must come within the first 500 fields.
-    writeText(dir.file("padded.DBS"), "\"x\"" + std::string(600, ',') + "\r\n" + db);
+    spit(dir.file("padded.DBS"), "\"x\"" + std::string(600, ',') + "\r\n" + db);
     st->main.txtDb = dir.file("padded.DBS");
     Readinput(*st);
     EXPECT_EQ(st->Mastno[1], "");
 }
 
 TEST_F(HandOver, ResetterPutsBackAFreshUnsavedProblem) {
-    st->Sweepmode = "Only multi";
-    st->Multino = 4;
-    st->Nsweep = st->Nprob = 4;
-    st->Probno = 3;
+    std::tie(st->Sweepmode, st->Multino, st->Nsweep, st->Nprob, st->Probno, st->pCO2, st->Precision,
+             st->Ncooh[1], st->Beta, st->Gamma, st->Inputfile, st->Multicap) =
+        std::tuple("Only multi", 4.0, 4, 4, 3, 0.0007f, 1.0f, 3.0f, 7.0, 2.0, "x.DAT", "1");
     st->Selname = {"", "pH", "Na+"};
-    st->pCO2 = 0.0007f;
-    st->Precision = 1;
-    st->Ncooh[1] = 3;
-    st->Beta = 7;
-    st->Gamma = 2;
-    st->Inputfile = "x.DAT";
     st->main.navVisible = true;
     st->main.lstUnits = st->main.lblUnits = "Millimol / l";
     st->main.lstpH = "To be calculated";
-    st->sweep.chkMulti = true;
-    st->sweep.txtSweepval[3] = "7";
-    st->sweep.txtSweepvalVisible[3] = true;
-    st->sweep.Pagestart = 10;
-    st->sweep.cmdNext10Caption = "Next 5";
-    st->sweep.cboComp2 = {"Na+", "DOC"};
-    st->sweep.lstUnit = {"Concentration"};
-    st->sweep.separateVisible = st->sweep.cmdPrev10Visible = true;
-    st->Multicap = "1";
+    auto& w = st->sweep;
+    std::tie(w.chkMulti, w.txtSweepval[3], w.txtSweepvalVisible[3], w.Pagestart, w.cmdNext10Caption,
+             w.separateVisible, w.cmdPrev10Visible) = std::tuple(true, "7", true, 10, "Next 5", true, true);
+    w.cboComp2 = {"Na+", "DOC"};
+    w.lstUnit = {"Concentration"};
 
     resetter(*st);
     EXPECT_EQ(st->Nmast, 0);
@@ -148,7 +122,6 @@ TEST_F(HandOver, ResetterPutsBackAFreshUnsavedProblem) {
                          st->Gamma),
               std::tuple(0, 1, 1, 999.0f, 0.01f, 0.0f, 0.0, 0.0));
     EXPECT_TRUE(st->Multino.empty() && st->Selname.empty() && st->Inputfile.empty());
-    const auto& w = st->sweep;
     EXPECT_TRUE(w.txtSweepval[3].empty() && w.cboComp2.empty() && w.lstUnit.empty());
     EXPECT_EQ(std::tuple(w.Pagestart, w.cmdNext10Caption, w.txtSweepvalVisible[3], w.separateVisible,
                          w.cmdPrev10Visible),
@@ -172,58 +145,38 @@ TEST(StartState, AgreesWithWhatTheWindowShows) {
     EXPECT_TRUE(st->main.txtGammVisible && st->main.sorptionVisible && !st->main.txtDOCVisible);
 }
 
-TEST(Assigner, ShowsTheProblemValues) {
+TEST(Assigner, ShowsTheProblemValuesAndTheSweepSelection) {
     auto st = freshState();
-    st->TempK = 298.16f;
-    st->Csolid = 40;
-    st->Tclay = 12.5f;
-    st->Tha[1] = 1.4f;
-    st->Tha[2] = 0.6f;
-    st->Faaq = 999;
-    st->Gamma = 1.25;
-    st->pH = 6.5;
-    st->PhFixed = "Yes";
+    std::tie(st->TempK, st->Csolid, st->Tclay, st->Tha[1], st->Tha[2], st->Faaq, st->Gamma, st->pH,
+             st->PhFixed) = std::tuple(298.16f, 40.0f, 12.5f, 1.4f, 0.6f, 999.0f, 1.25, 6.5, "Yes");
+    std::tie(st->Sweepmode, st->Nsel, st->Selname, st->Seltype, st->sweep.lblConame[5]) =
+        std::tuple("Only multi", 3.0, Strs{"", "anything", "Na+", "NaOH"},
+                   Strs{"", "", "Activity", "Concentration"}, "stale");
     Assigner(*st);
     const auto& m = st->main;
     EXPECT_EQ(
         (Strs{m.txtTemp, m.txtSolids, m.txtClay, m.txtHA, m.txtFA, m.lstDOC, m.txtGamm, m.txtpH, m.lstpH}),
         (Strs{" 25", " 40", " 12.5", " 2", " 30", "Calculated", " 1.25", " 6.5", "Fixed at..."}));
-    EXPECT_TRUE(m.txtGammVisible && m.txtpHVisible);
-    EXPECT_FALSE(m.txtDOCVisible);
+    EXPECT_TRUE(m.txtGammVisible && m.txtpHVisible && !m.txtDOCVisible);
+    const auto& s = st->sweep;
+    EXPECT_EQ((Strs{s.lblConame[1], s.lblConame[2], s.lblCotype[3], s.lblConame[5]}),
+              (Strs{"pH", "Na+", "Concentration", ""}));
 
     st->Tha[1] = st->Tha[2] = 0;
     st->PhFixed = "No";
     st->Faaq = 0.013f;
+    st->Sweepmode = ""; // a single problem leaves the labels alone
+    st->sweep.lblConame[2] = "kept";
     Assigner(*st);
-    EXPECT_EQ((Strs{m.txtFA, m.lstDOC, m.txtDOC, m.lstpH}),
-              (Strs{" 0.0", "Fixed", " 10", "To be calculated"}));
-    EXPECT_TRUE(m.txtDOCVisible);
-    EXPECT_FALSE(m.txtGammVisible || m.txtpHVisible);
-
+    EXPECT_EQ((Strs{m.txtFA, m.lstDOC, m.txtDOC, m.lstpH, s.lblConame[2]}),
+              (Strs{" 0.0", "Fixed", " 10", "To be calculated", "kept"}));
+    EXPECT_TRUE(m.txtDOCVisible && !m.txtGammVisible && !m.txtpHVisible);
     // A problem read in water mode is shown without its sorption inputs.
     st->ProgMode = "Water";
     st->main.txtGamm = "2";
     Assigner(*st);
     EXPECT_FALSE(m.sorptionVisible || m.txtDOCVisible || m.txtGammVisible);
     EXPECT_EQ(m.txtGamm, "1.00");
-}
-
-TEST(Assigner, FillsTheSweepSelectionLabels) {
-    auto st = freshState();
-    st->Sweepmode = "Only multi";
-    st->Nsel = 3;
-    st->Selname = {"", "anything", "Na+", "NaOH"};
-    st->Seltype = {"", "", "Activity", "Concentration"};
-    st->sweep.lblConame[5] = "stale";
-    Assigner(*st);
-    const auto& s = st->sweep;
-    EXPECT_EQ((Strs{s.lblConame[1], s.lblConame[2], s.lblCotype[3], s.lblConame[5]}),
-              (Strs{"pH", "Na+", "Concentration", ""}));
-
-    st->Sweepmode = "";
-    st->sweep.lblConame[2] = "kept";
-    Assigner(*st);
-    EXPECT_EQ(st->sweep.lblConame[2], "kept");
 }
 
 TEST(MainLists, PhDocAndProgramMode) {

@@ -13,24 +13,9 @@ namespace {
 
 using test::freshState;
 
-// A run of n problems over pH 4, 5, ...; the sweep block (pH and the Na concentration) unless
-// `sweepBlock` is false; `vary` changes problem k.
+// A run of n problems over pH 4, 5, ... with pH and the Na concentration selected.
 std::string runText(int n, bool sweepBlock, const std::function<void(ProgramState&, int)>& vary = {}) {
-    std::string text;
-    for (int k = 1; k <= n; ++k) {
-        auto st = freshState();
-        test::smallProblem(*st);
-        st->Sweepmode = sweepBlock ? "Sweep - increment" : "";
-        st->Nsel = 2;
-        st->Selname = {"", "pH", "Na"};
-        st->Seltype = {"", "", "Concentration"};
-        st->Nprob = static_cast<i16>(n);
-        st->Probno = st->Runprob = static_cast<i16>(k);
-        st->pH = 3.0 + k;
-        if (vary) vary(*st, k);
-        text += test::blockText(*st);
-    }
-    return text;
+    return test::runText(n, {{"pH", ""}, {"Na", "Concentration"}}, vary, sweepBlock);
 }
 
 class ResultForm : public ::testing::Test {
@@ -111,6 +96,30 @@ TEST_F(ResultForm, ModeFollowsTheFileAndOldFilesShowWhatTheyHold) {
     EXPECT_EQ(st->ProgMode, "Water");
     EXPECT_TRUE(st->out.soilMode);
     EXPECT_EQ(st->out.grdTotals.at(1), (std::vector<std::string>{"Na", "1.2500E-01", "250.00", "250.00"}));
+}
+
+TEST_F(ResultForm, MiscellaneousAndSpeciesWindowsOfABlock) {
+    std::string err;
+    auto clay = [](ProgramState& s, int k) {
+        s.Fclay = k == 2 ? 0.25 : 0.0;
+        s.Rclay = 4.0;
+    };
+    ASSERT_TRUE(open(runText(2, true, clay), err)) << err;
+    const auto& o = st->out;
+    EXPECT_EQ((std::vector<std::string>{o.txtZedha, o.txtZedfa, o.txtRatioha, o.txtRatiofa, o.txtRatioclay,
+                                        o.txtHADDL, o.txtFADDL, o.txtClayDDL, o.txtSol}),
+              (std::vector<std::string>{"-2.5000E-03 ", "-5.0000E-03 ", " 2", " 3.5", " 4", "1.000", "2.000",
+                                        "0.000", "100.000"}));
+    EXPECT_FALSE(o.ratioClayVisible); // no clay layer in problem 1
+    EXPECT_EQ(o.grdSpecies, (TextTable{{"", "Concentration", "Activity", "Log activity"},
+                                       {"Cl", "5.0000E-01", "4.0000E-01", "-0.398"},
+                                       {"H", "1.0000E-07", "1.0000E-07", "-7.000"},
+                                       {"Na", "1.2500E-01", "1.0000E-01", "-1.000"},
+                                       {"OH", "1.0000E-07", "1.0000E-07", "-7.000"}})); // alphabetical
+    ASSERT_TRUE(pickProblem(*st, "2", err)) << err;
+    EXPECT_TRUE(o.ratioClayVisible);
+    EXPECT_FALSE(pickProblem(*st, "3", err)); // a block that is not there empties the windows
+    EXPECT_EQ(std::tuple(o.grdFractmast.size(), o.grdSpecies.size(), o.txtRatiofa), std::tuple(2u, 2u, ""));
 }
 
 TEST_F(ResultForm, SavingCopiesTheShownFileOrNothing) {

@@ -34,12 +34,10 @@ struct Sheet {
 namespace detail {
 
 inline std::string member(const std::string& file, const std::string& part) {
-    const std::string cmd = "unzip -p '" + file + "' '" + part + "' 2>/dev/null";
     std::string out;
-    if (std::FILE* p = popen(cmd.c_str(), "r")) {
+    if (std::FILE* p = popen(("unzip -p '" + file + "' '" + part + "' 2>/dev/null").c_str(), "r")) {
         char buf[4096];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
         pclose(p);
     }
     return out;
@@ -51,13 +49,18 @@ inline std::string attr(const std::string& tag, const std::string& name) {
     const auto from = at + name.size() + 3;
     return tag.substr(from, tag.find('"', from) - from);
 }
+inline int intAttr(const std::string& tag, const std::string& name) {
+    return std::atoi(attr(tag, name).c_str());
+}
 
 inline std::string unescape(std::string s) {
-    const std::pair<const char*, const char*> entities[] = {
-        {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&apos;", "'"}, {"&amp;", "&"}};
-    for (const auto& [from, to] : entities)
-        for (std::size_t at = 0; (at = s.find(from, at)) != std::string::npos; at += std::string(to).size())
-            s.replace(at, std::string(from).size(), to);
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{"&lt;", "<"},
+                                   {"&gt;", ">"},
+                                   {"&quot;", "\""},
+                                   {"&apos;", "'"},
+                                   {"&amp;", "&"}})
+        for (std::size_t at = 0; (at = s.find(from, at)) != std::string::npos; at += to.size())
+            s.replace(at, from.size(), to);
     return s;
 }
 
@@ -67,13 +70,12 @@ inline std::vector<std::pair<std::string, std::string>> elements(const std::stri
     std::vector<std::pair<std::string, std::string>> out;
     for (std::size_t at = 0; (at = xml.find("<" + tag, at)) != std::string::npos;) {
         const char next = xml[at + tag.size() + 1];
+        const auto close = xml.find('>', at);
         if (next != ' ' && next != '>' && next != '/') {
             ++at;
             continue;
         }
-        const auto close = xml.find('>', at);
-        std::string open = xml.substr(at, close - at + 1);
-        std::string inner;
+        std::string open = xml.substr(at, close - at + 1), inner;
         at = close + 1;
         if (open[open.size() - 2] != '/') {
             const auto end = xml.find("</" + tag + ">", at);
@@ -85,25 +87,9 @@ inline std::vector<std::pair<std::string, std::string>> elements(const std::stri
     return out;
 }
 
-inline std::pair<int, int> cellRef(const std::string& ref) {
-    int col = 0;
-    std::size_t i = 0;
-    for (; i < ref.size() && ref[i] >= 'A' && ref[i] <= 'Z'; ++i) col = col * 26 + (ref[i] - 'A' + 1);
-    return {std::atoi(ref.c_str() + i) - 1, col - 1};
-}
-
-// Number formats by style index (cellXfs order), the built-in ones by their id.
-inline std::vector<std::string> styleFormats(const std::string& styles) {
-    std::map<int, std::string> codes = {{0, ""},         {1, "0"},  {2, "0.00"},   {3, "#,##0"},
-                                        {4, "#,##0.00"}, {9, "0%"}, {10, "0.00%"}, {11, "0.00E+00"}};
-    for (const auto& [open, inner] : elements(styles, "numFmt"))
-        codes[std::atoi(attr(open, "numFmtId").c_str())] = unescape(attr(open, "formatCode"));
-    std::vector<std::string> out;
-    const auto xfs = elements(styles, "cellXfs");
-    if (!xfs.empty())
-        for (const auto& [open, inner] : elements(xfs.front().second, "xf"))
-            out.push_back(codes[std::atoi(attr(open, "numFmtId").c_str())]);
-    return out;
+inline std::string firstText(const std::string& xml, const std::string& tag) {
+    const auto e = elements(xml, tag);
+    return e.empty() ? std::string() : e.front().second;
 }
 
 } // namespace detail
@@ -111,39 +97,42 @@ inline std::vector<std::string> styleFormats(const std::string& styles) {
 // Every sheet of the workbook at `path`, in order; empty when it cannot be read.
 inline std::vector<Sheet> readXlsx(const std::string& path) {
     using namespace detail;
-    std::vector<std::string> strings;
-    for (const auto& [open, inner] : elements(member(path, "xl/sharedStrings.xml"), "si")) {
-        const auto t = elements(inner, "t");
-        strings.push_back(t.empty() ? std::string() : unescape(t.front().second));
-    }
-    const auto formats = styleFormats(member(path, "xl/styles.xml"));
+    std::vector<std::string> strings, formats; // shared strings; number format by style index
+    for (const auto& [open, inner] : elements(member(path, "xl/sharedStrings.xml"), "si"))
+        strings.push_back(unescape(firstText(inner, "t")));
+    const std::string styles = member(path, "xl/styles.xml");
+    std::map<int, std::string> codes = {{0, ""},         {1, "0"},  {2, "0.00"},   {3, "#,##0"},
+                                        {4, "#,##0.00"}, {9, "0%"}, {10, "0.00%"}, {11, "0.00E+00"}};
+    for (const auto& [open, inner] : elements(styles, "numFmt"))
+        codes[intAttr(open, "numFmtId")] = unescape(attr(open, "formatCode"));
+    for (const auto& [open, inner] : elements(firstText(styles, "cellXfs"), "xf"))
+        formats.push_back(codes[intAttr(open, "numFmtId")]);
     std::vector<Sheet> sheets;
     for (const auto& [open, inner] : elements(member(path, "xl/workbook.xml"), "sheet")) {
         Sheet s;
         s.name = unescape(attr(open, "name"));
         const std::string xml =
             member(path, "xl/worksheets/sheet" + std::to_string(sheets.size() + 1) + ".xml");
-        for (const auto& [copen, cinner] : elements(xml, "col")) {
-            const int from = std::atoi(attr(copen, "min").c_str()),
-                      to = std::atoi(attr(copen, "max").c_str());
-            for (int c = from; c <= to; ++c) s.widths[c - 1] = std::atof(attr(copen, "width").c_str());
-        }
+        for (const auto& [col, unused] : elements(xml, "col"))
+            for (int c = intAttr(col, "min"); c <= intAttr(col, "max"); ++c)
+                s.widths[c - 1] = std::atof(attr(col, "width").c_str());
         for (const auto& [copen, cinner] : elements(xml, "c")) {
-            const auto [r, c] = cellRef(attr(copen, "r"));
-            const auto v = elements(cinner, "v");
-            const std::string value = v.empty() ? std::string() : v.front().second;
-            Cell cell;
+            const std::string ref = attr(copen, "r"), value = firstText(cinner, "v");
+            int col = 0;
+            std::size_t i = 0;
+            for (; i < ref.size() && ref[i] >= 'A' && ref[i] <= 'Z'; ++i) col = col * 26 + (ref[i] - 'A' + 1);
+            const int r = std::atoi(ref.c_str() + i) - 1, c = col - 1;
+            Cell& cell = s.cells[{r, c}];
+            const auto index = static_cast<std::size_t>(std::atoi(value.c_str()));
+            const auto style = static_cast<std::size_t>(intAttr(copen, "s"));
             if (attr(copen, "t") == "s") {
                 cell.type = 's';
-                const auto i = static_cast<std::size_t>(std::atoi(value.c_str()));
-                cell.text = i < strings.size() ? strings[i] : std::string();
+                cell.text = index < strings.size() ? strings[index] : std::string();
             } else {
                 cell.type = 'n';
                 cell.number = std::strtod(value.c_str(), nullptr);
-                const auto style = static_cast<std::size_t>(std::atoi(attr(copen, "s").c_str()));
                 cell.format = style < formats.size() ? formats[style] : std::string();
             }
-            s.cells[{r, c}] = cell;
             s.rows = std::max(s.rows, r + 1);
             s.cols = std::max(s.cols, c + 1);
         }
