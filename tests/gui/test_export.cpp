@@ -9,31 +9,25 @@
 #include "results/frmOut4.h"
 #include "results/frmSweepout.h"
 #include "support/xlsxread.h"
-#include "ui/Grid.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
 
 using namespace kelva;
-using guitest::child;
+using namespace kelva::guitest;
 
 namespace {
 
-void pick(frmOut1& w, int k) {
-    auto* cbo = child<QComboBox>(&w, "cboProbno");
-    cbo->setCurrentIndex(k - 1);
-    emit cbo->activated(k - 1);
-}
-
-void trigger(QWidget* w, const char* action) {
-    auto* a = child<QAction>(w, action);
-    QVERIFY2(a->isEnabled(), action);
-    a->trigger();
+// Gives a command as the user does: a menu entry of frmOut1, or a button.
+void command(QWidget* w, const char* name) {
+    if (auto* a = w->findChild<QAction*>(name)) {
+        QVERIFY2(a->isEnabled(), name);
+        a->trigger();
+    } else {
+        click(child<QPushButton>(w, name));
+    }
 }
 
 // The workbook's one sheet holds the grid as shown: captions as texts, column 0 as text, the
@@ -74,17 +68,17 @@ class TestExport : public QObject {
     Q_OBJECT
   private slots:
     void tablesGoToNewWorkbooksThatOpenInTheSpreadsheetProgram() {
-        guitest::Program p;
+        Program p;
         auto& w = p.app().window<frmOut1>();
         w.openResultFile(p.copyData("examples/golden/sweep.OUT"));
-        pick(w, 2);
-        guitest::click(child<QPushButton>(&w, "cmdSpecies"));
-        guitest::click(child<QPushButton>(&w, "cmdTotaq"));
-        guitest::click(child<QPushButton>(&w, "cmdSweep"));
+        pick(child<QComboBox>(&w, "cboProbno"), 1);
+        click(child<QPushButton>(&w, "cmdSpecies"));
+        click(child<QPushButton>(&w, "cmdTotaq"));
+        click(child<QPushButton>(&w, "cmdSweep"));
         auto& sweep = p.app().window<frmSweepout>();
-        struct Case {
+        const struct {
             QWidget* window;
-            const char* command; // a menu entry of frmOut1 or a button
+            const char* command;
             ui::Grid* grid;
             int captionRows;
             QString file;
@@ -96,21 +90,18 @@ class TestExport : public QObject {
              "totals-problem-2.xlsx", "0.0000E+00"},
             {&sweep, "cmdExcellera", child<ui::Grid>(&sweep, "grdSweep"), 2, "sweep-table.xlsx", ""},
         };
-        for (const Case& c : cases) {
-            p.ui().clearLog();
-            for (const QString& name : {c.file, QFileInfo(c.file).completeBaseName() + " (2).xlsx"}) {
-                if (c.window == &w)
-                    trigger(c.window, c.command);
-                else
-                    guitest::click(child<QPushButton>(c.window, c.command));
-                const QString path = p.file(name);
-                QVERIFY2(QFile::exists(path), qPrintable(name));
-                QCOMPARE(p.ui().openedExternally().last(), path);
-                QCOMPARE(p.ui().messages().back().title, QString("Warning!"));
-                QVERIFY(p.ui().messages().back().text.contains(path));
-                sameAsGrid(path, c.grid, c.captionRows, c.numberFormat, 7);
-            }
+        for (const auto& c : cases) {
+            command(c.window, c.command);
+            const QString path = p.file(c.file);
+            QVERIFY2(QFile::exists(path), qPrintable(path));
+            QCOMPARE(p.ui().openedExternally().last(), path);
+            QCOMPARE(p.ui().messages().back().title, QString("Warning!"));
+            QVERIFY(p.ui().messages().back().text.contains(path));
+            sameAsGrid(path, c.grid, c.captionRows, c.numberFormat, 7);
         }
+        command(&w, "mnuOptionsExcel1"); // again: a new file beside the first
+        QCOMPARE(p.ui().openedExternally().last(), p.file("species-problem-2 (2).xlsx"));
+        QVERIFY(QFile::exists(p.file("species-problem-2 (2).xlsx")));
         // The sweep table's kinds are captions; its pH column numbers.
         const auto sheet = testxlsx::readXlsx(p.file("sweep-table.xlsx").toStdString()).front();
         QCOMPARE(QString::fromStdString(sheet.at(1, 2)->text), QString("Concentration"));
@@ -118,39 +109,36 @@ class TestExport : public QObject {
     }
 
     void noSpreadsheetProgramAndAFolderThatCannotBeWrittenAreTold() {
-        guitest::Program p;
+        Program p;
         auto& w = p.app().window<frmOut1>();
         w.openResultFile(p.copyData("examples/golden/soil.OUT"));
         p.ui().setExternalOpenWorks(false);
-        trigger(&w, "mnuOptionsExcel1");
+        command(&w, "mnuOptionsExcel1");
         const auto& told = p.ui().messages().back();
         QCOMPARE(told.title, QString("Warning!"));
         QVERIFY(told.text.contains("No program"));
         QVERIFY(told.text.contains(p.file("species-problem-1.xlsx")));
 
-        QFile plain(p.file("plain"));
-        QVERIFY(plain.open(QIODevice::WriteOnly));
-        plain.close();
+        writeFile(p.file("plain"), "");
         p.st().Directory = p.file("plain/folder").toStdString();
         p.ui().clearLog();
-        trigger(&w, "mnuOptionsExcel2");
+        command(&w, "mnuOptionsExcel2");
         QCOMPARE(p.ui().messages().size(), std::size_t(1));
-        QCOMPARE(p.ui().messages().back().title, QString("Error"));
-        QCOMPARE(p.ui().messages().back().icon, ui::Icon::Stop);
-        QVERIFY2(p.ui().messages().back().text.contains("Not a directory"),
-                 qPrintable(p.ui().messages().back().text));
+        const auto& m = p.ui().messages()[0];
+        QCOMPARE(std::tuple(m.title, m.icon), std::tuple(QString("Error"), ui::Icon::Stop));
+        QVERIFY2(m.text.contains("Not a directory"), qPrintable(m.text));
         QVERIFY(p.ui().openedExternally().isEmpty());
     }
 
     void printingHandsTheWindowAsShownToThePrinter() {
-        guitest::Program p;
+        Program p;
         auto& w = p.app().window<frmOut1>();
         w.openResultFile(p.copyData("examples/golden/multi.OUT"));
-        pick(w, 3);
-        trigger(&w, "mnuOptionsPrint");
-        guitest::click(child<QPushButton>(&w, "cmdSweep"));
+        pick(child<QComboBox>(&w, "cboProbno"), 2);
+        command(&w, "mnuOptionsPrint");
+        click(child<QPushButton>(&w, "cmdSweep"));
         auto& sweep = p.app().window<frmSweepout>();
-        guitest::click(child<QPushButton>(&sweep, "cmdPrint"));
+        command(&sweep, "cmdPrint");
         const auto& jobs = p.printer().jobs();
         QCOMPARE(jobs.size(), std::size_t(2));
         QCOMPARE(jobs[0].page.data(), w.centralWidget());
@@ -160,7 +148,7 @@ class TestExport : public QObject {
         QVERIFY(p.ui().messages().empty()); // printed: nothing to tell
 
         p.printer().setAnswer({ui::PrintResult::Kind::Failed, {}, "the printer is out of paper"});
-        guitest::click(child<QPushButton>(&sweep, "cmdPrint"));
+        command(&sweep, "cmdPrint");
         QCOMPARE(p.ui().messages().back().title, QString("Error"));
         QVERIFY(p.ui().messages().back().text.contains("out of paper"));
     }
@@ -168,13 +156,13 @@ class TestExport : public QObject {
     // The real printing code on a computer without a printer: one PDF page per window, holding
     // the window's text.
     void withoutAPrinterThePageIsSavedAsAPdf() {
-        guitest::Program p;
+        Program p;
         p.app().setPrinter(std::make_unique<ui::QtPrinter>(/*pdfOnly=*/true));
         auto& w = p.app().window<frmOut1>();
         w.openResultFile(p.copyData("examples/golden/sweep.OUT"));
-        guitest::click(child<QPushButton>(&w, "cmdSweep"));
+        click(child<QPushButton>(&w, "cmdSweep"));
         auto& sweep = p.app().window<frmSweepout>();
-        struct Case {
+        const struct {
             QWidget* window;
             const char* command;
             QString pdf;
@@ -190,13 +178,10 @@ class TestExport : public QObject {
              "sweep-results.pdf",
              {"Problem no.", "Print this page to printer", child<ui::Grid>(&sweep, "grdSweep")->text(2, 2)}},
         };
-        for (const Case& c : cases) {
+        for (const auto& c : cases) {
             c.window->show();
             QCoreApplication::processEvents(); // laid out as the user sees it
-            if (c.window == &w)
-                trigger(c.window, c.command);
-            else
-                guitest::click(child<QPushButton>(c.window, c.command));
+            command(c.window, c.command);
             const QString pdf = p.file(c.pdf);
             QVERIFY2(QFile::exists(pdf), qPrintable(pdf));
             QVERIFY(p.ui().messages().back().text.contains(pdf));
