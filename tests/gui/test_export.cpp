@@ -67,7 +67,7 @@ QString run(const QString& program, const QStringList& args) {
 class TestExport : public QObject {
     Q_OBJECT
   private slots:
-    void tablesGoToNewWorkbooksThatOpenInTheSpreadsheetProgram() {
+    void tablesGoToNewWorkbooksThatOpenInTheSpreadsheetProgramAndPagesToThePrinter() {
         Program p;
         auto& w = p.app().window<frmOut1>();
         w.openResultFile(p.copyData("examples/golden/sweep.OUT"));
@@ -99,58 +99,42 @@ class TestExport : public QObject {
             QVERIFY(p.ui().messages().back().text.contains(path));
             sameAsGrid(path, c.grid, c.captionRows, c.numberFormat, 7);
         }
-        command(&w, "mnuOptionsExcel1"); // again: a new file beside the first
-        QCOMPARE(p.ui().openedExternally().last(), p.file("species-problem-2 (2).xlsx"));
-        QVERIFY(QFile::exists(p.file("species-problem-2 (2).xlsx")));
         // The sweep table's kinds are captions; its pH column numbers.
         const auto sheet = testxlsx::readXlsx(p.file("sweep-table.xlsx").toStdString()).front();
         QCOMPARE(QString::fromStdString(sheet.at(1, 2)->text), QString("Concentration"));
         QCOMPARE(sheet.at(3, 1)->number, 4.2);
-    }
 
-    void noSpreadsheetProgramAndAFolderThatCannotBeWrittenAreTold() {
-        Program p;
-        auto& w = p.app().window<frmOut1>();
-        w.openResultFile(p.copyData("examples/golden/soil.OUT"));
-        p.ui().setExternalOpenWorks(false);
+        p.ui().setExternalOpenWorks(false); // again: a new file beside the first, and no program
         command(&w, "mnuOptionsExcel1");
-        const auto& told = p.ui().messages().back();
-        QCOMPARE(told.title, QString("Warning!"));
-        QVERIFY(told.text.contains("No program"));
-        QVERIFY(told.text.contains(p.file("species-problem-1.xlsx")));
+        QVERIFY(QFile::exists(p.file("species-problem-2 (2).xlsx")));
+        QCOMPARE(p.ui().messages().back().title, QString("Warning!"));
+        QVERIFY2(p.ui().messages().back().text.contains("No program") &&
+                     p.ui().messages().back().text.contains(p.file("species-problem-2 (2).xlsx")),
+                 qPrintable(p.said()));
 
-        writeFile(p.file("plain"), "");
-        p.st().Directory = p.file("plain/folder").toStdString();
+        // Printing hands the window as shown to the printer; a failure is told.
         p.ui().clearLog();
-        command(&w, "mnuOptionsExcel2");
-        QCOMPARE(p.ui().messages().size(), std::size_t(1));
-        const auto& m = p.ui().messages()[0];
-        QCOMPARE(std::tuple(m.title, m.icon), std::tuple(QString("Error"), ui::Icon::Stop));
-        QVERIFY2(m.text.contains("Not a directory"), qPrintable(m.text));
-        QVERIFY(p.ui().openedExternally().isEmpty());
-    }
-
-    void printingHandsTheWindowAsShownToThePrinter() {
-        Program p;
-        auto& w = p.app().window<frmOut1>();
-        w.openResultFile(p.copyData("examples/golden/multi.OUT"));
-        pick(child<QComboBox>(&w, "cboProbno"), 2);
         command(&w, "mnuOptionsPrint");
-        click(child<QPushButton>(&w, "cmdSweep"));
-        auto& sweep = p.app().window<frmSweepout>();
         command(&sweep, "cmdPrint");
         const auto& jobs = p.printer().jobs();
         QCOMPARE(jobs.size(), std::size_t(2));
-        QCOMPARE(jobs[0].page.data(), w.centralWidget());
-        QCOMPARE(jobs[0].pdfStem, QString("output-problem-3"));
-        QCOMPARE(jobs[0].pdfDir, p.dir());
+        QCOMPARE(std::tuple(jobs[0].page.data(), jobs[0].pdfStem, jobs[0].pdfDir),
+                 std::tuple(w.centralWidget(), QString("output-problem-2"), p.dir()));
         QCOMPARE(jobs[1].page.data(), static_cast<QWidget*>(&sweep));
         QVERIFY(p.ui().messages().empty()); // printed: nothing to tell
-
         p.printer().setAnswer({ui::PrintResult::Kind::Failed, {}, "the printer is out of paper"});
         command(&sweep, "cmdPrint");
-        QCOMPARE(p.ui().messages().back().title, QString("Error"));
-        QVERIFY(p.ui().messages().back().text.contains("out of paper"));
+        QVERIFY2(p.said().startsWith("Error: ") && p.said().contains("out of paper"), qPrintable(p.said()));
+
+        writeFile(p.file("plain"), ""); // a folder that cannot be made
+        p.st().Directory = p.file("plain/folder").toStdString();
+        p.ui().clearLog();
+        command(&w, "mnuOptionsExcel2");
+        QCOMPARE(std::pair(p.ui().messages().size(), p.ui().messages()[0].icon),
+                 std::pair(std::size_t(1), ui::Icon::Stop));
+        QVERIFY2(p.said().startsWith("Error: ") && p.said().contains("Not a directory"),
+                 qPrintable(p.said()));
+        QVERIFY(p.ui().openedExternally().isEmpty());
     }
 
     // The real printing code on a computer without a printer: one PDF page per window, holding

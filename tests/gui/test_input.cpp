@@ -1,9 +1,12 @@
 // The main input window and the component list window: what they show, what typing, choosing
-// and clicking does to the state, and problem files opened, saved and stepped through.
+// and clicking does to the state, problem files opened, saved and stepped through, and runs:
+// the refusals, a run whose result file is the batch runner's, the iteration limit said in
+// words, and stopping a long run.
 #include "database/frmDataparam.h"
 #include "database/frmDbs.h"
 #include "database/frmHetero.h"
 #include "gui/support/inputwindow.h"
+#include "input/RunWorker.h"
 #include "input/frmComplist.h"
 #include "parameters/frmAbout.h"
 #include "parameters/frmCO2.h"
@@ -32,6 +35,10 @@ QStringList rowTexts(frmComplist& c, int n) {
     QStringList out;
     for (int i = 1; i <= n; ++i) out << c.txtName[i]->text().trimmed() + "=" + c.txtConc[i]->text().trimmed();
     return out;
+}
+
+void pressRun(frmMain& w) {
+    QTest::keyClick(&w, Qt::Key_R, Qt::ControlModifier);
 }
 
 // Copies data/examples/<name> into <scratch>/a/examples and makes <scratch>/a/work the working
@@ -127,10 +134,8 @@ class TestInput : public QObject {
             type(p.w.txtCompname, "X" + QString::number(i));
             click(p.w.cmdAdd);
         }
-        QCOMPARE(p.st().Nmast, 25); // the 26th is refused with a message
-        QCOMPARE(p.ui().messages().size(), std::size_t(1));
-        QCOMPARE(std::tuple(p.ui().messages()[0].text, p.ui().messages()[0].icon),
-                 std::tuple(QString("The list holds at most 25 components"), ui::Icon::Stop));
+        QCOMPARE(std::pair(p.st().Nmast, p.ui().messages()[0].icon), std::pair(i16(25), ui::Icon::Stop));
+        QCOMPARE(p.said(), QString("Kelvaspec Error: The list holds at most 25 components")); // the 26th
     }
 
     void unitsThePhAndDocModesAndReset() {
@@ -238,11 +243,23 @@ class TestInput : public QObject {
                  std::tuple(i16(2), p.file("one.DAT"), QString(" 15")));
     }
 
-    void openingAListAndSteppingThroughIt() {
+    // Both files name "../default.DBS"; it is looked for as written and by its bare name beside them.
+    void aDatabaseThatCannotBeFoundIsNamedAndAListIsSteppedThrough() {
         InputProgram p;
-        const QString list = placeExample(p, "multi.DAT"); // names "../default.DBS"
+        const QString soil = placeExample(p, "soil.DAT");
+        p.w.openProblemFile(soil); // as "kelvaspec soil.DAT" does
+        QCOMPARE(std::pair(p.ui().messages().size(), p.ui().messages()[0].icon),
+                 std::pair(std::size_t(1), ui::Icon::Warning));
+        QVERIFY2(p.said().contains("\"../default.DBS\"") && p.said().contains(p.file("a/default.DBS")) &&
+                     p.said().contains(p.file("a/examples/default.DBS")),
+                 qPrintable(p.said()));
+        QVERIFY(!p.w.txtDb->isVisible()); // the database stays unconnected; the problem is shown
+        QCOMPARE(std::tuple(p.w.txtSolids->text(), p.w.lblFilename->text()),
+                 std::tuple(QString(" 100"), soil));
+
+        p.ui().clearLog();
         QFile::copy(sourcePath("data/default.DBS"), p.file("a/examples/default.DBS"));
-        p.w.openProblemFile(list); // as "kelvaspec multi.DAT" does
+        p.w.openProblemFile(placeExample(p, "multi.DAT"));
         QVERIFY2(p.ui().messages().empty(), qPrintable(p.said()));
         QCOMPARE(p.w.txtDb->text(), p.file("a/examples/default.DBS")); // by its bare name beside the file
         QVERIFY(p.w.lblThisis->isVisible() && p.w.cmdNextprob->isVisible() && p.w.cmdPrevprob->isVisible());
@@ -266,19 +283,83 @@ class TestInput : public QObject {
         QVERIFY2(p.ui().messages().empty(), qPrintable(p.said()));
     }
 
-    void aDatabaseThatCannotBeFoundIsNamed() {
+    void refusalsAreMessageBoxes_data() {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("no database")
+            << 0 << "Running Kelvaspec without connecting a database is not a particularly good idea";
+        QTest::newRow("no components") << 1 << "You have to add components before running Kelvaspec";
+        QTest::newRow("no solids")
+            << 2
+            << "In sorption mode, the concentration of total solids must have a value > 0. "
+               "Either change program mode or change solids value!";
+    }
+    void refusalsAreMessageBoxes() {
+        QFETCH(int, step);
+        QFETCH(QString, says);
         InputProgram p;
-        const QString soil = placeExample(p, "soil.DAT"); // no database anywhere
-        p.w.openProblemFile(soil);
+        if (step >= 1) p.connectDefault();
+        if (step >= 2) p.add("Na", "0.001");
+        pressRun(p.w);
+        QVERIFY(!p.w.running());
+        QCOMPARE(p.ui().messages().size(), std::size_t(1));
+        const auto& m = p.ui().messages()[0];
+        QCOMPARE(std::tuple(m.title, m.text, m.icon),
+                 std::tuple(QString("Kelvaspec Error"), says, ui::Icon::Stop));
+        QVERIFY(!QFile::exists(p.file("Temp.dat")));
+    }
+
+    void aRunGivesTheBatchRunnersResultFile() {
+        InputProgram p;
+        p.openExample("soil.DAT");
+        click(p.w.cmdRun);
+        QVERIFY(p.w.running());
+        QVERIFY(!p.w.cmdRun->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(!p.w.running(), 60000);
+        QVERIFY2(p.ui().messages().empty(), qPrintable(p.said()));
+        QCOMPARE(p.ui().beeps(), 3);
+        auto* out = p.app().existing<frmOut1>();
+        QVERIFY(out && out->isVisible() && !p.w.isVisible()); // the result side opens in place of the input
+        QCOMPARE(readFile(p.file("Tempo.out")), runBatch(p, p.file("soil.DAT"), "batch.OUT"));
+        QCOMPARE(p.st().main.txtSolids, std::string(" 100")); // the window shows its problem again
+    }
+
+    void theIterationLimitIsSaidInWords() {
+        InputProgram p;
+        p.openExample("water.DAT");
+        p.st().Itermax = 3;
+        click(p.w.cmdRun);
+        QTRY_VERIFY_WITH_TIMEOUT(!p.w.running(), 60000);
         QCOMPARE(p.ui().messages().size(), std::size_t(1));
         const auto& m = p.ui().messages().front();
-        QVERIFY2(m.text.contains("\"../default.DBS\"") && m.text.contains(p.file("a/default.DBS")) &&
-                     m.text.contains(p.file("a/examples/default.DBS")),
-                 qPrintable(m.text));
+        QVERIFY2(
+            m.text.startsWith("Problem 1 stopped at the iteration limit (3 iterations); still failing: "),
+            qPrintable(m.text));
         QCOMPARE(m.icon, ui::Icon::Warning);
-        QVERIFY(!p.w.txtDb->isVisible()); // the database stays unconnected; the problem is shown
-        QCOMPARE(std::tuple(p.w.txtSolids->text(), p.w.lblFilename->text()),
-                 std::tuple(QString(" 100"), soil));
+        QVERIFY(p.app().existing<frmOut1>()->isVisible());
+    }
+
+    void aLongRunCanBeStoppedAndKeepsThePreviousResults() {
+        InputProgram p;
+        p.openExample("soil.DAT");
+        writeFile(p.file("Tempo.out"), "the results of the previous run\r\n");
+        p.st().Itermax = 32000;
+        p.st().Precision = 1e-30f; // never converges: runs to the limit unless stopped
+
+        pressRun(p.w);
+        QVERIFY(p.w.running());
+        QVERIFY(p.w.cmdStop->isVisible() && p.w.txtIter->isVisible() && !p.w.menuBar()->isEnabled());
+        QTRY_VERIFY(!p.w.txtIter->text().isEmpty()); // the count goes on while the window repaints
+        pressRun(p.w);                               // no second run meanwhile
+        QTest::keyClick(&p.w, Qt::Key_Escape);
+        QTRY_VERIFY_WITH_TIMEOUT(!p.w.running(), 20000);
+        QVERIFY(p.w.runWorker().report().stopped);
+        QCOMPARE(p.ui().messages().size(), std::size_t(1));
+        QVERIFY(p.ui().messages().front().text.startsWith("The run was stopped"));
+        QCOMPARE(readFile(p.file("Tempo.out")), QByteArray("the results of the previous run\r\n"));
+        QVERIFY(p.w.isVisible() && !p.w.cmdStop->isVisible() && !p.w.txtIter->isVisible());
+        QVERIFY(p.w.cmdRun->isEnabled() && p.w.menuBar()->isEnabled());
+        QCOMPARE(p.ui().beeps(), 0);
     }
 };
 
