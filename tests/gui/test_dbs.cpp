@@ -168,6 +168,9 @@ class TestDbs : public QObject {
 
     void theDeltaHAndHelpWindowsAndTheWayBack() {
         Editor e;
+        e.sheet->selectBlock(2, 9, 4, 11);
+        e.w->resize(1340, 700); // as on a 1366 x 768 screen (the offscreen screen is smaller)
+        screenshot(e.w, "frmDbs");
         const int hco3 = e.rowOf(101);
         const std::string before = tables(e.st());
         child<QAction>(e.w, "mnuOptionsDeltah")->trigger();
@@ -189,9 +192,6 @@ class TestDbs : public QObject {
         QVERIFY(d.isHidden());
 
         auto& main = e.app().window<frmMain>();
-        e.sheet->selectBlock(2, 9, 4, 11);
-        e.w->resize(1340, 700); // as on a 1366 x 768 screen (the offscreen screen is smaller)
-        screenshot(e.w, "frmDbs");
         child<QAction>(e.w, "mnuHelp")->trigger();
         QPointer<frmHelp> help = e.app().existing<frmHelp>();
         QVERIFY(help && help->isVisible());

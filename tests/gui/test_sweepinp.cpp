@@ -175,6 +175,7 @@ class TestSweepinp : public QObject {
         }
         for (int i = 0; i < 7; ++i) p.select("CuOH+", "Activity");
         QVERIFY(p.ui().messages().empty());
+        screenshot(p.g, "frmSweepinp-selection"); // full: pH and seven more
         QCOMPARE(std::tuple(p.g->lblConame[8]->text(), p.g->lblCotype[8]->text()),
                  std::tuple(QString("CuOH+"), QString("Activity")));
         click(p.g->cmdAdd);
