@@ -9,31 +9,25 @@
 #include "results/frmOut4.h"
 #include "results/frmSweepout.h"
 #include "support/xlsxread.h"
-#include "ui/Grid.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
 
 using namespace kelva;
-using guitest::child;
+using namespace kelva::guitest;
 
 namespace {
 
-void pick(frmOut1& w, int k) {
-    auto* cbo = child<QComboBox>(&w, "cboProbno");
-    cbo->setCurrentIndex(k - 1);
-    emit cbo->activated(k - 1);
-}
-
-void trigger(QWidget* w, const char* action) {
-    auto* a = child<QAction>(w, action);
-    QVERIFY2(a->isEnabled(), action);
-    a->trigger();
+// Gives a command as the user does: a menu entry of frmOut1, or a button.
+void command(QWidget* w, const char* name) {
+    if (auto* a = w->findChild<QAction*>(name)) {
+        QVERIFY2(a->isEnabled(), name);
+        a->trigger();
+    } else {
+        click(child<QPushButton>(w, name));
+    }
 }
 
 // The workbook's one sheet holds the grid as shown: captions as texts, column 0 as text, the
@@ -73,18 +67,18 @@ QString run(const QString& program, const QStringList& args) {
 class TestExport : public QObject {
     Q_OBJECT
   private slots:
-    void tablesGoToNewWorkbooksThatOpenInTheSpreadsheetProgram() {
-        guitest::Program p;
+    void tablesGoToNewWorkbooksThatOpenInTheSpreadsheetProgramAndPagesToThePrinter() {
+        Program p;
         auto& w = p.app().window<frmOut1>();
         w.openResultFile(p.copyData("examples/golden/sweep.OUT"));
-        pick(w, 2);
-        guitest::click(child<QPushButton>(&w, "cmdSpecies"));
-        guitest::click(child<QPushButton>(&w, "cmdTotaq"));
-        guitest::click(child<QPushButton>(&w, "cmdSweep"));
+        pick(child<QComboBox>(&w, "cboProbno"), 1);
+        click(child<QPushButton>(&w, "cmdSpecies"));
+        click(child<QPushButton>(&w, "cmdTotaq"));
+        click(child<QPushButton>(&w, "cmdSweep"));
         auto& sweep = p.app().window<frmSweepout>();
-        struct Case {
+        const struct {
             QWidget* window;
-            const char* command; // a menu entry of frmOut1 or a button
+            const char* command;
             ui::Grid* grid;
             int captionRows;
             QString file;
@@ -96,85 +90,63 @@ class TestExport : public QObject {
              "totals-problem-2.xlsx", "0.0000E+00"},
             {&sweep, "cmdExcellera", child<ui::Grid>(&sweep, "grdSweep"), 2, "sweep-table.xlsx", ""},
         };
-        for (const Case& c : cases) {
-            p.ui().clearLog();
-            for (const QString& name : {c.file, QFileInfo(c.file).completeBaseName() + " (2).xlsx"}) {
-                if (c.window == &w)
-                    trigger(c.window, c.command);
-                else
-                    guitest::click(child<QPushButton>(c.window, c.command));
-                const QString path = p.file(name);
-                QVERIFY2(QFile::exists(path), qPrintable(name));
-                QCOMPARE(p.ui().openedExternally().last(), path);
-                QCOMPARE(p.ui().messages().back().title, QString("Warning!"));
-                QVERIFY(p.ui().messages().back().text.contains(path));
-                sameAsGrid(path, c.grid, c.captionRows, c.numberFormat, 7);
-            }
+        for (const auto& c : cases) {
+            command(c.window, c.command);
+            const QString path = p.file(c.file);
+            QVERIFY2(QFile::exists(path), qPrintable(path));
+            QCOMPARE(p.ui().openedExternally().last(), path);
+            QCOMPARE(p.ui().messages().back().title, QString("Warning!"));
+            QVERIFY(p.ui().messages().back().text.contains(path));
+            sameAsGrid(path, c.grid, c.captionRows, c.numberFormat, 7);
         }
         // The sweep table's kinds are captions; its pH column numbers.
         const auto sheet = testxlsx::readXlsx(p.file("sweep-table.xlsx").toStdString()).front();
         QCOMPARE(QString::fromStdString(sheet.at(1, 2)->text), QString("Concentration"));
         QCOMPARE(sheet.at(3, 1)->number, 4.2);
-    }
 
-    void noSpreadsheetProgramAndAFolderThatCannotBeWrittenAreTold() {
-        guitest::Program p;
-        auto& w = p.app().window<frmOut1>();
-        w.openResultFile(p.copyData("examples/golden/soil.OUT"));
-        p.ui().setExternalOpenWorks(false);
-        trigger(&w, "mnuOptionsExcel1");
-        const auto& told = p.ui().messages().back();
-        QCOMPARE(told.title, QString("Warning!"));
-        QVERIFY(told.text.contains("No program"));
-        QVERIFY(told.text.contains(p.file("species-problem-1.xlsx")));
+        p.ui().setExternalOpenWorks(false); // again: a new file beside the first, and no program
+        command(&w, "mnuOptionsExcel1");
+        QVERIFY(QFile::exists(p.file("species-problem-2 (2).xlsx")));
+        QCOMPARE(p.ui().messages().back().title, QString("Warning!"));
+        QVERIFY2(p.ui().messages().back().text.contains("No program") &&
+                     p.ui().messages().back().text.contains(p.file("species-problem-2 (2).xlsx")),
+                 qPrintable(p.said()));
 
-        QFile plain(p.file("plain"));
-        QVERIFY(plain.open(QIODevice::WriteOnly));
-        plain.close();
-        p.st().Directory = p.file("plain/folder").toStdString();
+        // Printing hands the window as shown to the printer; a failure is told.
         p.ui().clearLog();
-        trigger(&w, "mnuOptionsExcel2");
-        QCOMPARE(p.ui().messages().size(), std::size_t(1));
-        QCOMPARE(p.ui().messages().back().title, QString("Error"));
-        QCOMPARE(p.ui().messages().back().icon, ui::Icon::Stop);
-        QVERIFY2(p.ui().messages().back().text.contains("Not a directory"),
-                 qPrintable(p.ui().messages().back().text));
-        QVERIFY(p.ui().openedExternally().isEmpty());
-    }
-
-    void printingHandsTheWindowAsShownToThePrinter() {
-        guitest::Program p;
-        auto& w = p.app().window<frmOut1>();
-        w.openResultFile(p.copyData("examples/golden/multi.OUT"));
-        pick(w, 3);
-        trigger(&w, "mnuOptionsPrint");
-        guitest::click(child<QPushButton>(&w, "cmdSweep"));
-        auto& sweep = p.app().window<frmSweepout>();
-        guitest::click(child<QPushButton>(&sweep, "cmdPrint"));
+        command(&w, "mnuOptionsPrint");
+        command(&sweep, "cmdPrint");
         const auto& jobs = p.printer().jobs();
         QCOMPARE(jobs.size(), std::size_t(2));
-        QCOMPARE(jobs[0].page.data(), w.centralWidget());
-        QCOMPARE(jobs[0].pdfStem, QString("output-problem-3"));
-        QCOMPARE(jobs[0].pdfDir, p.dir());
+        QCOMPARE(std::tuple(jobs[0].page.data(), jobs[0].pdfStem, jobs[0].pdfDir),
+                 std::tuple(w.centralWidget(), QString("output-problem-2"), p.dir()));
         QCOMPARE(jobs[1].page.data(), static_cast<QWidget*>(&sweep));
         QVERIFY(p.ui().messages().empty()); // printed: nothing to tell
-
         p.printer().setAnswer({ui::PrintResult::Kind::Failed, {}, "the printer is out of paper"});
-        guitest::click(child<QPushButton>(&sweep, "cmdPrint"));
-        QCOMPARE(p.ui().messages().back().title, QString("Error"));
-        QVERIFY(p.ui().messages().back().text.contains("out of paper"));
+        command(&sweep, "cmdPrint");
+        QVERIFY2(p.said().startsWith("Error: ") && p.said().contains("out of paper"), qPrintable(p.said()));
+
+        writeFile(p.file("plain"), ""); // a folder that cannot be made
+        p.st().Directory = p.file("plain/folder").toStdString();
+        p.ui().clearLog();
+        command(&w, "mnuOptionsExcel2");
+        QCOMPARE(std::pair(p.ui().messages().size(), p.ui().messages()[0].icon),
+                 std::pair(std::size_t(1), ui::Icon::Stop));
+        QVERIFY2(p.said().startsWith("Error: ") && p.said().contains("Not a directory"),
+                 qPrintable(p.said()));
+        QVERIFY(p.ui().openedExternally().isEmpty());
     }
 
     // The real printing code on a computer without a printer: one PDF page per window, holding
     // the window's text.
     void withoutAPrinterThePageIsSavedAsAPdf() {
-        guitest::Program p;
+        Program p;
         p.app().setPrinter(std::make_unique<ui::QtPrinter>(/*pdfOnly=*/true));
         auto& w = p.app().window<frmOut1>();
         w.openResultFile(p.copyData("examples/golden/sweep.OUT"));
-        guitest::click(child<QPushButton>(&w, "cmdSweep"));
+        click(child<QPushButton>(&w, "cmdSweep"));
         auto& sweep = p.app().window<frmSweepout>();
-        struct Case {
+        const struct {
             QWidget* window;
             const char* command;
             QString pdf;
@@ -190,13 +162,10 @@ class TestExport : public QObject {
              "sweep-results.pdf",
              {"Problem no.", "Print this page to printer", child<ui::Grid>(&sweep, "grdSweep")->text(2, 2)}},
         };
-        for (const Case& c : cases) {
+        for (const auto& c : cases) {
             c.window->show();
             QCoreApplication::processEvents(); // laid out as the user sees it
-            if (c.window == &w)
-                trigger(c.window, c.command);
-            else
-                guitest::click(child<QPushButton>(c.window, c.command));
+            command(c.window, c.command);
             const QString pdf = p.file(c.pdf);
             QVERIFY2(QFile::exists(pdf), qPrintable(pdf));
             QVERIFY(p.ui().messages().back().text.contains(pdf));

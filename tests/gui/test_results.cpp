@@ -1,56 +1,50 @@
 // The result windows: a result file shown as the user sees it, problems picked from the
-// selector, saved and reopened files, files that cannot be shown, and the way back.
+// selector, the sweep table and its chart, saved and reopened files, files that cannot be
+// shown, and the way back.
 #include "gui/support/guitest.h"
 #include "input/frmMain.h"
+#include "results/SweepChart.h"
 #include "results/frmOut1.h"
 #include "results/frmOut2.h"
 #include "results/frmOut3.h"
 #include "results/frmOut4.h"
 #include "results/frmSweepout.h"
-#include "ui/Grid.h"
 
 #include <QAction>
-#include <QComboBox>
-#include <QFile>
+#include <QChart>
+#include <QImage>
 #include <QLabel>
-#include <QLineEdit>
+#include <QLineSeries>
+#include <QLogValueAxis>
 #include <QPushButton>
+#include <QScatterSeries>
+#include <QValueAxis>
 
 using namespace kelva;
-using guitest::child;
+using namespace kelva::guitest;
 
 namespace {
 
-QString box(QWidget* w, const char* name) {
-    return child<QLineEdit>(w, name)->text();
-}
-bool shown(QWidget* w, const char* name) {
-    return !child<QWidget>(w, name)->isHidden();
-}
-QStringList row(QWidget* w, const char* grid, int r) {
-    auto* g = child<ui::Grid>(w, grid);
-    QStringList cells;
-    for (int c = 0; c < g->columnCount(); ++c) cells << g->text(r, c);
-    return cells;
+void pickProblem(frmOut1& w, int k) {
+    pick(child<QComboBox>(&w, "cboProbno"), k - 1);
 }
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+// Position of the n-th (1-based) `what` in `text`.
+qsizetype nth(const QByteArray& text, const QByteArray& what, int n) {
+    qsizetype at = -1;
+    for (int i = 0; i < n; ++i) at = text.indexOf(what, at + 1);
+    return at;
 }
 
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
+// Marks problem k of a result file's text as stopped at the iteration limit.
+void stopAtLimit(QByteArray& text, int k) {
+    text.insert(nth(text, "\"No. of iterations \"", k), "\"ERROR - Exceedance of no. of iterations\"\r\n");
 }
 
-// Picks problem k from the selector as the user does.
-void pick(frmOut1& w, int k) {
-    auto* cbo = child<QComboBox>(&w, "cboProbno");
-    QVERIFY(!cbo->isHidden());
-    cbo->setCurrentIndex(k - 1);
-    emit cbo->activated(k - 1);
+template <class S> S* series(QChart* c, const QString& name) {
+    for (QAbstractSeries* s : c->series())
+        if (s->name() == name) return qobject_cast<S*>(s);
+    return nullptr;
 }
 
 } // namespace
@@ -59,7 +53,7 @@ class TestResults : public QObject {
     Q_OBJECT
   private slots:
     void goldenSoilResultAsTheUserSeesIt() {
-        guitest::Program p;
+        Program p;
         auto& w = p.app().window<frmOut1>();
         w.openResultFile(p.copyData("examples/golden/soil.OUT"));
         QVERIFY(w.isVisible());
@@ -69,177 +63,133 @@ class TestResults : public QObject {
         for (const char* hidden :
              {"cboProbno", "lblProbno", "cmdSweep", "lblError", "txtFepconc", "lblFeproc"})
             QVERIFY2(!shown(&w, hidden), hidden);
-        QCOMPARE(box(&w, "txtpH"), QString(" 4.03914674523047"));
-        QCOMPARE(box(&w, "txtIstrength"), QString(" .00837452107016758"));
-        QCOMPARE(box(&w, "txtChdiff"), QString(" .000000331694420370281"));
-        QCOMPARE(box(&w, "txtIter"), QString(" 415"));
-        QCOMPARE(box(&w, "txtDOC"), QString(" 18.158")); // 18.1588 mg/l cut, not rounded
-        QCOMPARE(box(&w, "txtFeppt"), QString("No"));
-        QCOMPARE(row(&w, "grdFractmast", 0),
-                 QStringList({"", "Solution", "HA-DDL", "FA-DDL", "HA", "FA", "Clay"}));
+        // The DOC is 18.1588 mg/l cut, not rounded, to three decimals.
+        QCOMPARE((QStringList{textOf(&w, "txtpH"), textOf(&w, "txtIstrength"), textOf(&w, "txtDOC")}),
+                 (QStringList{" 4.03914674523047", " .00837452107016758", " 18.158"}));
         QCOMPARE(row(&w, "grdFractmast", 1),
                  QStringList({"Na", "91.765", "2.128", "3.776", "0.000", "0.000", "2.331"}));
-        QCOMPARE(child<ui::Grid>(&w, "grdFractmast")->rowCount(), 11);
 
-        guitest::click(child<QPushButton>(&w, "cmdSpecies"));
+        click(child<QPushButton>(&w, "cmdSpecies"));
         auto& species = p.app().window<frmOut2>();
         QVERIFY(species.isVisible() && w.isVisible());
         // Alphabetical by byte: "CO3" before "Ca"; scientific form and a three-decimal log.
-        QCOMPARE(row(&species, "grdSpecies", 0),
-                 QStringList({"", "Concentration", "Activity", "Log activity"}));
         QCOMPARE(row(&species, "grdSpecies", 1), QStringList({"CO3", "3.5700E-12", "2.4836E-12", "-11.605"}));
         QCOMPARE(row(&species, "grdSpecies", 2), QStringList({"Ca", "1.1335E-03", "7.8854E-04", "-3.103"}));
         QCOMPARE(child<ui::Grid>(&species, "grdSpecies")->rowCount(), 1 + 65);
 
-        guitest::click(child<QPushButton>(&species, "cmdMisc"));
+        click(child<QPushButton>(&species, "cmdMisc"));
         auto& misc = p.app().window<frmOut3>();
         QVERIFY(misc.isVisible() && !species.isVisible());
-        QCOMPARE(box(&misc, "txtZedha"), QString("-9.0059E-04 "));
-        QCOMPARE(box(&misc, "txtRatioclay"), QString(" 16.3987015955692"));
+        QCOMPARE((QStringList{textOf(&misc, "txtZedha"), textOf(&misc, "txtRatioclay"),
+                              textOf(&misc, "txtHADDL")}),
+                 (QStringList{"-9.0059E-04 ", " 16.3987015955692", "0.448"}));
         QVERIFY(shown(&misc, "lblRatioclay"));
-        QCOMPARE(box(&misc, "txtHADDL"), QString("0.448"));
-        QCOMPARE(box(&misc, "txtSol"), QString("97.903"));
 
-        guitest::click(child<QPushButton>(&misc, "cmdTotaq"));
+        click(child<QPushButton>(&misc, "cmdTotaq"));
         auto& totals = p.app().window<frmOut4>();
         QVERIFY(totals.isVisible() && !misc.isVisible());
         QCOMPARE(row(&totals, "grdTotals", 1), QStringList({"Na", "1.8802E-03", ".83", ".64"}));
         QCOMPARE(row(&totals, "grdTotals", 5), QStringList({"Cu", "5.2039E-08", "182.35", "182.16"}));
-        QCOMPARE(child<ui::Grid>(&totals, "grdTotals")->rowCount(), 11);
 
-        guitest::screenshot(&w, "frmOut1");
-        guitest::screenshot(&species, "frmOut2");
-        guitest::screenshot(&misc, "frmOut3");
-        guitest::screenshot(&totals, "frmOut4");
-        guitest::click(child<QPushButton>(&totals, "cmdBack"));
+        screenshot(&w, "frmOut1");
+        screenshot(&species, "frmOut2");
+        screenshot(&misc, "frmOut3");
+        screenshot(&totals, "frmOut4");
+        click(child<QPushButton>(&totals, "cmdBack"));
         QVERIFY(!totals.isVisible() && w.isVisible());
     }
 
-    void errorMarkerShownAndHiddenAgain() {
-        guitest::Program p;
-        const QString out = guitest::runExample(p, "multi.DAT", "multi.OUT");
-        // Problem 2 stopped at the iteration limit.
-        QByteArray text = readAll(out);
-        const QByteArray iter = "\"No. of iterations \"";
-        const qsizetype second = text.indexOf(iter, text.indexOf(iter) + 1);
-        text.insert(second, "\"ERROR - Exceedance of no. of iterations\"\r\n");
-        writeAll(out, text);
-
+    // An "Only multi" list with problem 2 stopped at the limit, opened from the menu while the
+    // last run's "Tempo.out" holds another result: picking re-reads the chosen file.
+    void aListOpenedPickedAndSaved() {
+        Program p;
+        const QString multi = runExample(p, "multi.DAT", "multi.OUT");
+        QByteArray text = readFile(multi);
+        stopAtLimit(text, 2);
+        writeFile(multi, text);
+        QFile::copy(p.copyData("examples/golden/soil.OUT"), p.file("Tempo.out"));
         auto& w = p.app().window<frmOut1>();
-        w.openResultFile(out);
-        QVERIFY(!shown(&w, "lblError"));
-        QVERIFY(shown(&w, "cmdSweep") && shown(&w, "lblProbno"));
-        QCOMPARE(child<QComboBox>(&w, "cboProbno")->count(), 3);
-        QCOMPARE(child<QComboBox>(&w, "cboProbno")->itemText(0), QString(" 1"));
-        pick(w, 2);
-        QVERIFY(shown(&w, "lblError"));
-        QVERIFY(!box(&w, "txtpH").isEmpty()); // its values are shown all the same
-        QCOMPARE(box(&p.app().window<frmOut2>(), "txtProbno"), QString(" 2"));
-        guitest::screenshot(&w, "frmOut1-iteration-limit");
-        pick(w, 3);
-        QVERIFY(!shown(&w, "lblError"));
-        QVERIFY(p.ui().messages().empty());
-    }
-
-    void waterModeHidesDocAndTheTotals() {
-        guitest::Program p;
-        auto& w = p.app().window<frmOut1>();
-        auto& species = p.app().window<frmOut2>();
-        auto& misc = p.app().window<frmOut3>();
-        w.openResultFile(guitest::runExample(p, "water.DAT", "water.OUT"));
-        QCOMPARE(p.st().ProgMode, std::string("Water"));
-        for (QWidget* win :
-             {static_cast<QWidget*>(&w), static_cast<QWidget*>(&species), static_cast<QWidget*>(&misc)})
-            QVERIFY(!shown(win, "cmdTotaq"));
-        QVERIFY(!shown(&w, "txtDOC") && !shown(&w, "lblDOC"));
-        QVERIFY(!child<QAction>(&w, "mnuOptionsExcel2")->isEnabled());
-        QVERIFY(!shown(&misc, "txtRatioclay")); // no clay
-        QCOMPARE(child<ui::Grid>(&p.app().window<frmOut4>(), "grdTotals")->rowCount(), 2);
-        guitest::screenshot(&w, "frmOut1-water");
-        // A soil result brings everything back.
-        w.openResultFile(p.copyData("examples/golden/soil.OUT"));
-        QVERIFY(shown(&w, "txtDOC") && shown(&species, "cmdTotaq"));
-        QVERIFY(child<QAction>(&w, "mnuOptionsExcel2")->isEnabled());
-    }
-
-    void precipitationDetailsOnlyForTheMetalThatPrecipitates() {
-        guitest::Program p;
-        QByteArray text = readAll(guitest::sourcePath("data/examples/golden/soil.OUT"));
-        text.replace("\"[Fe(OH)3 ppt]\",\"No\",0\r\n\"\"",
-                     "\"[Fe(OH)3 ppt]\",\"Yes\",1.5E-06\r\n\"% Tot Fe pptd \",75");
-        writeAll(p.file("fe.OUT"), text);
-        auto& w = p.app().window<frmOut1>();
-        w.openResultFile(p.file("fe.OUT"));
-        QCOMPARE(box(&w, "txtFeppt"), QString("Yes"));
-        QCOMPARE(box(&w, "txtFepconc"), QString(" 1.5E-06"));
-        QCOMPARE(box(&w, "txtFeproc"), QString(" 75"));
-        for (const char* name : {"txtFepconc", "lblFemol", "txtFeproc", "lblFeproc"})
-            QVERIFY2(shown(&w, name), name);
-        for (const char* name : {"txtAlpconc", "lblAlmol", "txtAlproc", "lblAlproc"})
-            QVERIFY2(!shown(&w, name), name);
-        QCOMPARE(box(&w, "txtAlppt"), QString("No"));
-        guitest::screenshot(&w, "frmOut1-precipitation");
-    }
-
-    void pickingRereadsTheChosenFileNotTheRunResult() {
-        guitest::Program p;
-        const QString sweep = guitest::runExample(p, "sweep.DAT", "sweep.OUT");
-        p.copyData("examples/golden/soil.OUT");
-        QFile::copy(p.file("soil.OUT"), p.file("Tempo.out")); // the "last run" is something else
-        auto& w = p.app().window<frmOut1>();
-        p.ui().chooseFile(sweep);
+        p.ui().chooseFile(multi);
         child<QAction>(&w, "mnuFileOpen")->trigger();
         QCOMPARE(p.ui().fileDialogs().back().filter, QString("Kelvaspec Output files(*.OUT)|*.OUT"));
-        QCOMPARE(box(&w, "txtpH"), QString(" 4"));
-        pick(w, 6);
-        QCOMPARE(box(&w, "txtpH"), QString(" 5")); // 4 + 5 x 0.2, from sweep.OUT
-        QCOMPARE(box(&p.app().window<frmOut3>(), "txtProbno"), QString(" 6"));
-        // A cancelled dialog changes nothing.
-        p.ui().cancelFileDialog();
+        QVERIFY(!shown(&w, "lblError") && shown(&w, "cmdSweep") && shown(&w, "lblProbno"));
+        auto* cbo = child<QComboBox>(&w, "cboProbno");
+        QCOMPARE(std::pair(cbo->count(), cbo->itemText(0)), std::pair(3, QString(" 1")));
+        pickProblem(w, 2);
+        QVERIFY(shown(&w, "lblError"));
+        QCOMPARE(textOf(&w, "txtpH"), QString(" 6")); // from multi.OUT; shown all the same
+        QCOMPARE(textOf(&p.app().window<frmOut2>(), "txtProbno"), QString(" 2"));
+        screenshot(&w, "frmOut1-iteration-limit");
+        pickProblem(w, 3);
+        QVERIFY(!shown(&w, "lblError"));
+        QCOMPARE(textOf(&p.app().window<frmOut3>(), "txtProbno"), QString(" 3"));
+        p.ui().cancelFileDialog(); // a cancelled dialog changes nothing
         child<QAction>(&w, "mnuFileOpen")->trigger();
-        QCOMPARE(box(&w, "txtpH"), QString(" 5"));
-        guitest::screenshot(&w, "frmOut1-sweep");
-    }
+        QCOMPARE(cbo->currentIndex(), 2);
 
-    void saveCopiesTheWholeFileAndAddsTheExtension() {
-        guitest::Program p;
-        const QString run = guitest::runExample(p, "multi.DAT");
-        auto& w = p.app().window<frmOut1>();
-        w.showRunResults();
-        p.ui().chooseFile(p.file("kept"));
+        p.ui().chooseFile(p.file("kept")); // saved whole, with the extension added
         child<QAction>(&w, "mnuFileSave")->trigger();
         QCOMPARE(p.ui().fileDialogs().back().filter, QString("Output files (*.OUT)|*.OUT"));
-        QCOMPARE(readAll(p.file("kept.OUT")), readAll(run));
-        // A save that cannot be done says so and leaves nothing behind.
-        p.ui().chooseFile(p.file("no-such-folder/kept.OUT"));
+        QCOMPARE(readFile(p.file("kept.OUT")), readFile(multi));
+        QVERIFY2(p.ui().messages().empty(), qPrintable(p.said()));
+        p.ui().chooseFile(p.file("no-such-folder/kept.OUT")); // cannot be done: told, nothing left
         child<QAction>(&w, "mnuFileSave")->trigger();
         QCOMPARE(p.ui().messages().size(), std::size_t(1));
         QVERIFY(!QFile::exists(p.file("no-such-folder/kept.OUT")));
     }
 
+    void waterModeAndPrecipitationShowWhatTheFileHolds() {
+        Program p;
+        auto& w = p.app().window<frmOut1>();
+        auto& species = p.app().window<frmOut2>();
+        auto& misc = p.app().window<frmOut3>();
+        w.openResultFile(runExample(p, "water.DAT", "water.OUT"));
+        QCOMPARE(p.st().ProgMode, std::string("Water"));
+        for (QWidget* win : std::initializer_list<QWidget*>{&w, &species, &misc})
+            QVERIFY(!shown(win, "cmdTotaq"));
+        QVERIFY(!shown(&w, "txtDOC") && !shown(&w, "lblDOC") && !shown(&misc, "txtRatioclay"));
+        QVERIFY(!child<QAction>(&w, "mnuOptionsExcel2")->isEnabled());
+        QCOMPARE(child<ui::Grid>(&p.app().window<frmOut4>(), "grdTotals")->rowCount(), 2);
+        screenshot(&w, "frmOut1-water");
+
+        // A soil result brings everything back; here with iron that precipitates.
+        writeFile(p.file("fe.OUT"),
+                  readFile(sourcePath("data/examples/golden/soil.OUT"))
+                      .replace("\"[Fe(OH)3 ppt]\",\"No\",0\r\n\"\"",
+                               "\"[Fe(OH)3 ppt]\",\"Yes\",1.5E-06\r\n\"% Tot Fe pptd \",75"));
+        w.openResultFile(p.file("fe.OUT"));
+        QVERIFY(shown(&w, "txtDOC") && shown(&species, "cmdTotaq"));
+        QVERIFY(child<QAction>(&w, "mnuOptionsExcel2")->isEnabled());
+        QCOMPARE((QStringList{textOf(&w, "txtFeppt"), textOf(&w, "txtFepconc"), textOf(&w, "txtFeproc"),
+                              textOf(&w, "txtAlppt")}),
+                 (QStringList{"Yes", " 1.5E-06", " 75", "No"}));
+        for (const char* name : {"txtFepconc", "lblFemol", "txtFeproc", "lblFeproc"})
+            QVERIFY2(shown(&w, name), name);
+        for (const char* name : {"txtAlpconc", "lblAlmol", "txtAlproc", "lblAlproc"})
+            QVERIFY2(!shown(&w, name), name);
+        screenshot(&w, "frmOut1-precipitation");
+    }
+
     void filesThatCannotBeShownAreRefusedWithAMessage_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("reason");
-        const QByteArray golden = readAll(guitest::sourcePath("data/examples/golden/soil.OUT"));
+        const QByteArray golden = readFile(sourcePath("data/examples/golden/soil.OUT"));
         QTest::newRow("empty") << QByteArray() << "the file is empty";
         QTest::newRow("problem file")
-            << readAll(guitest::sourcePath("data/examples/soil.DAT")) << "not a Kelvaspec result file";
+            << readFile(sourcePath("data/examples/soil.DAT")) << "not a Kelvaspec result file";
         QTest::newRow("truncated") << golden.left(golden.indexOf("\"CONCENTRATIONS"))
                                    << "the file ends before";
-        QByteArray edited = golden;
-        edited.replace("\"pH \",4.03914674523047", "\"pH \",\"four\"");
-        QTest::newRow("text for a number") << edited << "line 7, field 2: expected the pH";
-        QTest::newRow("binary") << QByteArray("RESULTS\0\x01\x02\xff,,,\"", 13)
-                                << "not a Kelvaspec result file";
+        QTest::newRow("text for a number")
+            << QByteArray(golden).replace("\"pH \",4.03914674523047", "\"pH \",\"four\"")
+            << "line 7, field 2: expected the pH";
     }
-
     void filesThatCannotBeShownAreRefusedWithAMessage() {
         QFETCH(QByteArray, content);
         QFETCH(QString, reason);
-        guitest::Program p;
+        Program p;
         auto& w = p.app().window<frmOut1>();
         w.openResultFile(p.copyData("examples/golden/soil.OUT"));
-        writeAll(p.file("bad.OUT"), content);
+        writeFile(p.file("bad.OUT"), content);
         p.ui().chooseFile(p.file("bad.OUT"));
         child<QAction>(&w, "mnuFileOpen")->trigger();
         QCOMPARE(p.ui().messages().size(), std::size_t(1));
@@ -247,39 +197,118 @@ class TestResults : public QObject {
         QCOMPARE(m.title, QString("Kelvaspec Error"));
         QVERIFY2(m.text.contains("bad.OUT") && m.text.contains(reason), qPrintable(m.text));
         // Nothing of the previous file stays on show.
-        QCOMPARE(box(&w, "txtpH"), QString());
+        QCOMPARE(textOf(&w, "txtpH"), QString());
         QCOMPARE(row(&w, "grdFractmast", 1).join(""), QString());
         QCOMPARE(child<ui::Grid>(&p.app().window<frmOut2>(), "grdSpecies")->text(1, 0), QString());
     }
 
-    void backToInputReloadsTheRunInputAndTheDatabase() {
-        guitest::Program p;
-        guitest::runExample(p, "sweep.DAT");
-        QByteArray input = readAll(guitest::sourcePath("data/examples/sweep.DAT"));
-        input.replace("../default.DBS", guitest::sourcePath("data/default.DBS").toUtf8());
-        writeAll(p.file("Temp.dat"), input);
-        p.st().setIterr(3, 1);
+    // A pH sweep with problem 3 stopped at the iteration limit and no Cu species row in problem 4;
+    // then back to the input window, which reads the run's input and database again.
+    void sweepTableAndChartOfAPhSweepAndBackToInput() {
+        Program p;
+        const QString path = runExample(p, "sweep.DAT");
+        QByteArray text = readFile(path);
+        stopAtLimit(text, 3);
+        const qsizetype cu = text.indexOf(",\"Cu\",", nth(text, "\"CONCENTRATIONS AND", 4));
+        const qsizetype start = text.lastIndexOf('\n', cu) + 1;
+        text.remove(start, text.indexOf('\n', cu) + 1 - start);
+        writeFile(path, text);
         auto& w = p.app().window<frmOut1>();
         w.showRunResults();
         w.show();
-        guitest::click(child<QPushButton>(&w, "cmdSweep"));
-        auto& sweep = p.app().window<frmSweepout>();
-        QVERIFY(sweep.isVisible() && !w.isVisible());
-        guitest::click(child<QPushButton>(&sweep, "cmdOutput"));
-        guitest::click(child<QPushButton>(&w, "cmdBack"));
-        QVERIFY(!sweep.isVisible());
+        click(child<QPushButton>(&w, "cmdSweep"));
+        auto& s = p.app().window<frmSweepout>();
+        QVERIFY(s.isVisible() && !w.isVisible());
+
+        auto* g = child<ui::Grid>(&s, "grdSweep");
+        QCOMPARE(std::pair(g->rowCount(), g->columnCount()),
+                 std::pair(22, 6)); // two caption rows, 20 problems
+        QCOMPARE(row(&s, "grdSweep", 0), QStringList({"Problem no.", "pH", "Cu", "Cu", "Ca", "DOC"}));
+        QCOMPARE(row(&s, "grdSweep", 1),
+                 QStringList({"", "", "Concentration", "Total dissolved", "Log Activity", ""}));
+        QCOMPARE(std::tuple(g->text(2, 0), g->text(2, 1), g->text(7, 1)),
+                 std::tuple(QString(" 1"), QString(" 4"), QString(" 5")));
+        QVERIFY2(QRegularExpression("^\\d\\.\\d{3}E-\\d{2}$").match(g->text(2, 2)).hasMatch(),
+                 qPrintable(g->text(2, 2)));
+        // The iteration limit in red; its values are still there.
+        QCOMPARE(g->text(4, 0), QString("!!ERROR!!"));
+        QCOMPARE(g->cellColor(4, 0), QColor(Qt::red));
+        QVERIFY(g->cellColor(5, 0) != QColor(Qt::red) && !g->text(4, 2).isEmpty());
+        // No Cu row in problem 4: exactly that cell; the totals of Cu are still found.
+        QCOMPARE(g->text(5, 2), QString("Not present"));
+        QVERIFY(g->text(5, 3) != "Not present" && g->text(6, 2) != "Not present");
+        // DOC as the main window shows it for the same problem; picking does not rebuild the table.
+        pickProblem(w, 5);
+        QCOMPARE(g->text(6, 5), textOf(&w, "txtDOC"));
+        QCOMPARE(g->rowCount(), 22);
+        screenshot(&w, "frmOut1-sweep");
+
+        QChart* c = child<SweepChart>(&s, "chtSweep")->chart();
+        auto* conc = series<QLineSeries>(c, "Cu Concentration");
+        QVERIFY(conc);
+        QCOMPARE(conc->count(), 17); // problems 3 and 17 (no sound result) and 4 (not present) left out
+        QCOMPARE(conc->at(0).x(), 4.0);
+        QCOMPARE(conc->at(2).x(), g->text(6, 1).toDouble()); // pH of problem 5 follows
+        QVERIFY(qobject_cast<QLogValueAxis*>(conc->attachedAxes().at(1)));
+        auto* ca = series<QLineSeries>(c, "Ca Log Activity");
+        QVERIFY(ca && qobject_cast<QValueAxis*>(ca->attachedAxes().at(1)));
+        QCOMPARE(ca->attachedAxes().at(1)->alignment(), Qt::AlignRight);
+        QVERIFY(series<QLineSeries>(c, "Cu Total dissolved") && series<QLineSeries>(c, "DOC (mg/l)"));
+        QVERIFY(!series<QLineSeries>(c, "pH")); // the x axis
+        // The marks of the log axis: both Cu columns of problems 3 and 17.
+        auto* limit = series<QScatterSeries>(c, "Iteration limit reached");
+        QVERIFY(limit && limit->count() == 4);
+        QCOMPARE(limit->at(0), QPointF(g->text(4, 1).toDouble(), g->text(4, 2).toDouble()));
+        auto* absent = series<QScatterSeries>(c, "Not present");
+        QVERIFY(absent && absent->count() == 1 && absent->at(0).x() == g->text(5, 1).toDouble());
+        const QString note = child<QLabel>(&s, "lblChartnote")->text();
+        QVERIFY2(note.contains("Problems 3, 17 stopped") &&
+                     note.contains("Cu Concentration is not present in problem 4"),
+                 qPrintable(note));
+
+        s.show();
+        screenshot(&s, "frmSweepout");
+        for (const QString name : {"chart.png", "chart.svg"}) { // saved through the file dialog
+            p.ui().chooseFile(p.file(name));
+            click(child<QPushButton>(&s, "cmdSavechart"));
+        }
+        QVERIFY(!QImage(p.file("chart.png")).isNull());
+        QVERIFY(readFile(p.file("chart.svg")).contains("<svg"));
         QVERIFY(p.ui().messages().empty());
-        QVERIFY(!w.isVisible() && p.app().window<frmMain>().isVisible());
-        QCOMPARE(p.st().Inputfile, std::string("temp.dat"));
-        QCOMPARE(p.st().Sweepmode, std::string("Sweep - increment"));
-        QCOMPARE(int(p.st().iterr(3)), 0);
+        click(child<QPushButton>(&s, "cmdOutput"));
+        QVERIFY(w.isVisible() && !s.isVisible());
+
+        writeFile(p.file("Temp.dat"),
+                  readFile(sourcePath("data/examples/sweep.DAT"))
+                      .replace("../default.DBS", sourcePath("data/default.DBS").toUtf8()));
+        p.st().setIterr(3, 1);
+        auto& main = p.app().window<frmMain>();
+        click(child<QPushButton>(&w, "cmdBack"));
+        QVERIFY(!s.isVisible() && !w.isVisible() && main.isVisible());
+        QVERIFY2(p.ui().messages().empty(), qPrintable(p.said()));
+        QCOMPARE(std::tuple(p.st().Inputfile, p.st().Sweepmode, int(p.st().iterr(3))),
+                 std::tuple(std::string("temp.dat"), std::string("Sweep - increment"), 0));
         QVERIFY(p.st().Ndatalines > 0);
         QCOMPARE(p.st().out.grdSweep.size(), std::size_t(2)); // the sweep table is cleared
-        // Closing the result window is the same way back.
-        w.showRunResults();
-        App::handOver(&p.app().window<frmMain>(), &w);
+        w.showRunResults(); // closing the result window is the same way back
+        App::handOver(&main, &w);
         w.close();
-        QVERIFY(!w.isVisible() && p.app().window<frmMain>().isVisible());
+        QVERIFY(!w.isVisible() && main.isVisible());
+    }
+
+    void independentProblemsAreDrawnAgainstTheirNumber() {
+        Program p;
+        runExample(p, "multi.DAT");
+        p.st().Sweepmode = "Only multi"; // as after the run of that list
+        p.app().window<frmOut1>().showRunResults();
+        auto& s = p.app().window<frmSweepout>();
+        s.showState();
+        auto* g = child<ui::Grid>(&s, "grdSweep");
+        QCOMPARE(std::pair(g->rowCount(), g->columnCount()), std::pair(5, 2));
+        auto* ph = series<QLineSeries>(child<SweepChart>(&s, "chtSweep")->chart(), "pH");
+        QVERIFY(ph && ph->count() == 3);
+        QCOMPARE(ph->at(2), QPointF(3, g->text(4, 1).toDouble()));
+        screenshot(&s, "frmSweepout-only-multi");
     }
 };
 

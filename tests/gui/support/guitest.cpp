@@ -12,7 +12,18 @@
 
 namespace kelva::guitest {
 
+namespace {
+// The offscreen platform says, for every window shown, that it cannot do what only a real
+// screen does; those notes are dropped so that a real warning stands out.
+QtMessageHandler testLog = nullptr;
+void quietPlatform(QtMsgType type, const QMessageLogContext& where, const QString& text) {
+    if (type == QtWarningMsg && text.startsWith("This plugin does not support")) return;
+    testLog(type, where, text);
+}
+} // namespace
+
 Program::Program() {
+    if (!testLog) testLog = qInstallMessageHandler(quietPlatform);
     auto scripted = std::make_unique<ui::ScriptedUi>();
     ui_ = scripted.get();
     app_ = std::make_unique<App>(std::move(scripted));
@@ -30,40 +41,97 @@ QString Program::copyData(const QString& rel) {
     return to;
 }
 
+QString Program::said() const {
+    QStringList all;
+    for (const auto& m : ui_->messages()) all << m.title + ": " + m.text;
+    return all.join('\n');
+}
+
+QString textOf(QWidget* w, const char* name) {
+    return child<QLineEdit>(w, name)->text();
+}
+bool shown(QWidget* w, const char* name) {
+    return !child<QWidget>(w, name)->isHidden();
+}
+QStringList row(QWidget* w, const char* grid, int r) {
+    auto* g = child<ui::Grid>(w, grid);
+    QStringList cells;
+    for (int c = 0; c < g->columnCount(); ++c) cells << g->text(r, c);
+    return cells;
+}
+
 void click(QAbstractButton* b) {
     QVERIFY2(b->isVisible() || !b->window()->isVisible(), qPrintable(b->objectName() + " is hidden"));
     QVERIFY2(b->isEnabled(), qPrintable(b->objectName() + " is disabled"));
     b->click();
 }
 
-QString screenshot(QWidget* w, const QString& name) {
+void type(QLineEdit* box, const QString& text) {
+    box->setFocus();
+    box->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(box, Qt::Key_Delete);
+    else
+        QTest::keyClicks(box, text);
+}
+
+void choose(QListWidget* list, const QString& text) {
+    const auto found = list->findItems(text, Qt::MatchExactly);
+    QVERIFY2(!found.isEmpty(), qPrintable(list->objectName() + " has no entry " + text));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found.first()).center());
+    QCOMPARE(list->currentItem()->text(), text);
+}
+
+void pick(QComboBox* box, int index) {
+    QVERIFY2(!box->isHidden(), qPrintable(box->objectName() + " is hidden"));
+    box->setCurrentIndex(index);
+    emit box->activated(index);
+}
+
+void screenshot(QWidget* w, const QString& name) {
     if (!w->isVisible()) w->show();
     QCoreApplication::processEvents();
     const QString dir = QStringLiteral(KELVA_BINARY_DIR) + "/screenshots";
     QDir().mkpath(dir);
-    const QString path = dir + "/" + name + ".png";
-    w->grab().save(path);
-    return path;
+    QVERIFY2(w->grab().save(dir + "/" + name + ".png"), qPrintable(name));
 }
 
-QString sourcePath(const QString& rel) { return QStringLiteral(KELVA_SOURCE_DIR) + "/" + rel; }
+QString sourcePath(const QString& rel) {
+    return QStringLiteral(KELVA_SOURCE_DIR) + "/" + rel;
+}
 
-QString runExample(Program& p, const QString& name, const QString& out) {
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QByteArray runBatch(Program& p, const QString& problems, const QString& out, const QString& db) {
 #ifdef KELVA_HAVE_CLI
     cli::BatchOptions opt;
-    opt.problems = sourcePath("data/examples/" + name).toStdString();
-    opt.db = sourcePath("data/default.DBS").toStdString();
+    opt.problems = problems.toStdString();
+    opt.db = db.toStdString();
     opt.out = p.file(out).toStdString();
     opt.quiet = true;
     std::ostringstream err;
     const int status = cli::runBatch(opt, err);
     if (status != cli::kExitOk && status != cli::kExitIterLimit)
-        qFatal("cannot solve %s: %s", qPrintable(name), err.str().c_str());
-    return p.file(out);
+        qFatal("the batch runner cannot solve %s: %s", qPrintable(problems), err.str().c_str());
+    return readFile(p.file(out));
 #else
-    qFatal("the window tests need the batch runner to solve %s", qPrintable(name));
+    qFatal("the window tests need the batch runner to solve %s", qPrintable(problems));
     return {};
 #endif
+}
+
+QString runExample(Program& p, const QString& name, const QString& out) {
+    runBatch(p, sourcePath("data/examples/" + name), out, sourcePath("data/default.DBS"));
+    return p.file(out);
 }
 
 } // namespace kelva::guitest

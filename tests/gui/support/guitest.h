@@ -1,13 +1,18 @@
 // What the window tests share: a fresh program in a scratch working folder with scripted
-// dialogs, finding controls by object name, clicking, and screenshots for a person to look at.
+// dialogs, finding controls by object name, clicking and typing as a user does, files, the
+// batch runner to compare with, and screenshots for a person to look at.
 #pragma once
 
 #include "app/App.h"
 #include "state/state.h"
+#include "ui/Grid.h"
 #include "ui/ScriptedPrinter.h"
 #include "ui/ScriptedUi.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QString>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -18,7 +23,7 @@ namespace kelva::guitest {
 // A program as it starts, working in its own scratch folder. Every dialog is answered by the
 // script in `ui`; printing goes to the scripted `printer`.
 class Program {
-public:
+  public:
     Program();
     App& app() { return *app_; }
     ProgramState& st() { return app_->st(); }
@@ -29,8 +34,10 @@ public:
     QString file(const QString& name) const { return tmp_.filePath(name); }
     // Copies data/<rel> of the source tree into the working folder; returns the copy's path.
     QString copyData(const QString& rel);
+    // Every message shown so far, one a line (for failure reports).
+    QString said() const;
 
-private:
+  private:
     QTemporaryDir tmp_;
     ui::ScriptedUi* ui_ = nullptr;
     ui::ScriptedPrinter* printer_ = nullptr;
@@ -43,19 +50,32 @@ template <class T> T* child(QWidget* w, const QString& name) {
     if (!c) qFatal("no control %s of the expected type in %s", qPrintable(name), qPrintable(w->objectName()));
     return c;
 }
+// The text of the box `name`, whether `name` is on show (not hidden by its window), a grid row.
+QString textOf(QWidget* w, const char* name);
+bool shown(QWidget* w, const char* name);
+QStringList row(QWidget* w, const char* grid, int r);
 
 // Clicks a button as a user would (it must be visible and enabled to take the click).
 void click(QAbstractButton* b);
+// Replaces the text of `box` by typing `text` into it.
+void type(QLineEdit* box, const QString& text);
+// Clicks the entry `text` of a list box.
+void choose(QListWidget* list, const QString& text);
+// Picks entry `index` of a drop-down list as the user does.
+void pick(QComboBox* box, int index);
 
-// Saves what `w` shows under build/screenshots/<name>.png and returns the path. The window is
-// shown first if it is not.
-QString screenshot(QWidget* w, const QString& name);
+// Saves what `w` shows under build/screenshots/<name>.png. The window is shown first.
+void screenshot(QWidget* w, const QString& name);
 
 // A path into the source tree.
 QString sourcePath(const QString& rel);
+QByteArray readFile(const QString& path);
+void writeFile(const QString& path, const QByteArray& bytes);
 
-// Solves the example problem file data/examples/<name> against data/default.DBS with the
-// batch runner and writes the result file `out` into the working folder; returns its path.
+// Solves the problem file `problems` with the batch runner (against `db`, or the database the
+// file names) into the working folder's `out`; returns the result file's bytes.
+QByteArray runBatch(Program& p, const QString& problems, const QString& out, const QString& db = {});
+// Solves data/examples/<name> against data/default.DBS into `out`; returns its path.
 QString runExample(Program& p, const QString& name, const QString& out = "Tempo.out");
 
 } // namespace kelva::guitest

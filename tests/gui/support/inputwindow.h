@@ -1,36 +1,14 @@
-// What the tests of the main input window share: the window shown in a fresh program, the
-// default database connected through the real button, and typing and choosing as a user does.
+// What the tests of the main input window share: the window shown and active in a fresh program,
+// a database connected through the real button, and components added as a user adds them.
 #pragma once
 
 #include "gui/support/guitest.h"
 #include "input/frmMain.h"
 
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 
 namespace kelva::guitest {
 
-// Replaces the text of `box` by typing `text` into it.
-inline void type(QLineEdit* box, const QString& text) {
-    box->setFocus();
-    box->selectAll();
-    if (text.isEmpty())
-        QTest::keyClick(box, Qt::Key_Delete);
-    else
-        QTest::keyClicks(box, text);
-}
-
-// Clicks the entry `text` of a list box.
-inline void choose(QListWidget* list, const QString& text) {
-    const auto found = list->findItems(text, Qt::MatchExactly);
-    QVERIFY2(!found.isEmpty(), qPrintable(list->objectName() + " has no entry " + text));
-    const QRect r = list->visualItemRect(found.first());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
-    QCOMPARE(list->currentItem()->text(), text);
-}
-
-// A program with its main window shown.
 class InputProgram : public Program {
   public:
     InputProgram() : w(app().window<frmMain>()) {
@@ -43,7 +21,12 @@ class InputProgram : public Program {
         ui().chooseFile(copyData("default.DBS"));
         click(w.cmdDatabase);
     }
-    // Adds a component as a user does: the name from the list, the concentration typed.
+    // Opens a copy of data/examples/<name>, with the default database beside it.
+    void openExample(const QString& name) {
+        copyData("default.DBS");
+        w.openProblemFile(copyData("examples/" + name));
+        QVERIFY(w.txtDb->isVisible());
+    }
     void add(const QString& name, const QString& conc) {
         choose(w.lstCompnames, name);
         type(w.txtConc, conc);
