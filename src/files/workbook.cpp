@@ -6,6 +6,8 @@
 
 #include <xlsxwriter.h>
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -79,6 +81,54 @@ std::vector<double> columnWidths(const Sheet& sheet) {
     return widths;
 }
 
+// The spreadsheet library is loaded on the first workbook, not at start: a batch run that
+// writes no workbook does not pay for mapping it and the libraries it pulls in.
+struct Lxw {
+    decltype(&workbook_new) newBook = nullptr;
+    decltype(&workbook_close) close = nullptr;
+    decltype(&workbook_add_format) addFormat = nullptr;
+    decltype(&format_set_num_format) setNumFormat = nullptr;
+    decltype(&workbook_add_worksheet) addSheet = nullptr;
+    decltype(&worksheet_write_number) writeNumber = nullptr;
+    decltype(&worksheet_write_string) writeString = nullptr;
+    decltype(&worksheet_set_column) setColumn = nullptr;
+    decltype(&worksheet_freeze_panes) freezePanes = nullptr;
+    decltype(&lxw_strerror) strerror = nullptr;
+    std::string error; // why the library could not be loaded; empty when it was
+};
+
+template <class F> bool bind(void* lib, F& fn, const char* name) {
+    fn = reinterpret_cast<F>(dlsym(lib, name));
+    return fn != nullptr;
+}
+
+const Lxw& lxw() {
+    static const Lxw loaded = [] {
+        Lxw l;
+        void* lib = nullptr;
+        for (const char* name : {"libxlsxwriter.so.4", "libxlsxwriter.so"})
+            if ((lib = dlopen(name, RTLD_NOW | RTLD_LOCAL))) break;
+        if (!lib) {
+            const char* why = dlerror();
+            l.error = std::string("the spreadsheet library libxlsxwriter cannot be loaded") +
+                      (why ? std::string(": ") + why : std::string());
+            return l;
+        }
+        const bool all = bind(lib, l.newBook, "workbook_new") && bind(lib, l.close, "workbook_close") &&
+                         bind(lib, l.addFormat, "workbook_add_format") &&
+                         bind(lib, l.setNumFormat, "format_set_num_format") &&
+                         bind(lib, l.addSheet, "workbook_add_worksheet") &&
+                         bind(lib, l.writeNumber, "worksheet_write_number") &&
+                         bind(lib, l.writeString, "worksheet_write_string") &&
+                         bind(lib, l.setColumn, "worksheet_set_column") &&
+                         bind(lib, l.freezePanes, "worksheet_freeze_panes") &&
+                         bind(lib, l.strerror, "lxw_strerror");
+        if (!all) l.error = "the spreadsheet library libxlsxwriter lacks a function this program uses";
+        return l;
+    }();
+    return loaded;
+}
+
 class Formats {
   public:
     explicit Formats(lxw_workbook* wb) : wb_(wb) {}
@@ -86,8 +136,8 @@ class Formats {
         if (code.empty()) return nullptr;
         auto [it, added] = made_.try_emplace(code, nullptr);
         if (added) {
-            it->second = workbook_add_format(wb_);
-            format_set_num_format(it->second, code.c_str());
+            it->second = lxw().addFormat(wb_);
+            lxw().setNumFormat(it->second, code.c_str());
         }
         return it->second;
     }
@@ -98,7 +148,7 @@ class Formats {
 };
 
 lxw_error writeSheet(lxw_workbook* wb, Formats& formats, const Sheet& sheet) {
-    lxw_worksheet* ws = workbook_add_worksheet(wb, sheet.name.c_str());
+    lxw_worksheet* ws = lxw().addSheet(wb, sheet.name.c_str());
     if (!ws) return LXW_ERROR_SHEETNAME_ALREADY_USED;
     for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
         const auto& row = sheet.rows[r];
@@ -108,16 +158,16 @@ lxw_error writeSheet(lxw_workbook* wb, Formats& formats, const Sheet& sheet) {
             const auto cc = static_cast<lxw_col_t>(c);
             lxw_error e = LXW_NO_ERROR;
             if (cell.kind == SheetCell::Kind::Number)
-                e = worksheet_write_number(ws, rr, cc, cell.number, formats.get(cell.format));
+                e = lxw().writeNumber(ws, rr, cc, cell.number, formats.get(cell.format));
             else if (cell.kind == SheetCell::Kind::Text && !cell.text.empty())
-                e = worksheet_write_string(ws, rr, cc, asUtf8(cell.text).c_str(), nullptr);
+                e = lxw().writeString(ws, rr, cc, asUtf8(cell.text).c_str(), nullptr);
             if (e != LXW_NO_ERROR) return e;
         }
     }
     const auto widths = columnWidths(sheet);
     for (std::size_t c = 0; c < widths.size(); ++c)
-        worksheet_set_column(ws, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), widths[c], nullptr);
-    if (sheet.frozenRows > 0) worksheet_freeze_panes(ws, static_cast<lxw_row_t>(sheet.frozenRows), 0);
+        lxw().setColumn(ws, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), widths[c], nullptr);
+    if (sheet.frozenRows > 0) lxw().freezePanes(ws, static_cast<lxw_row_t>(sheet.frozenRows), 0);
     return LXW_NO_ERROR;
 }
 
@@ -171,8 +221,12 @@ std::string numberFormatOf(std::string_view text) {
 }
 
 bool workbookBytes(const Workbook& book, std::string& bytes, std::string& err) {
+    if (!lxw().error.empty()) {
+        err = "cannot build the workbook: " + lxw().error;
+        return false;
+    }
     const fs::path scratch = scratchPath();
-    lxw_workbook* wb = workbook_new(scratch.string().c_str());
+    lxw_workbook* wb = lxw().newBook(scratch.string().c_str());
     if (!wb) {
         err = "cannot build the workbook: out of memory";
         return false;
@@ -181,14 +235,14 @@ bool workbookBytes(const Workbook& book, std::string& bytes, std::string& err) {
     lxw_error e = LXW_NO_ERROR;
     for (const Sheet& sheet : book.sheets)
         if ((e = writeSheet(wb, formats, sheet)) != LXW_NO_ERROR) break;
-    const lxw_error closed = workbook_close(wb);
+    const lxw_error closed = lxw().close(wb);
     if (e == LXW_NO_ERROR) e = closed;
     auto content = e == LXW_NO_ERROR ? readWholeFile(scratch.string()) : std::nullopt;
     std::error_code ignored;
     fs::remove(scratch, ignored);
     if (e != LXW_NO_ERROR || !content) {
         err = std::string("cannot build the workbook: ") +
-              (e != LXW_NO_ERROR ? lxw_strerror(e) : "its scratch file cannot be read back");
+              (e != LXW_NO_ERROR ? lxw().strerror(e) : "its scratch file cannot be read back");
         return false;
     }
     bytes = std::move(*content);
