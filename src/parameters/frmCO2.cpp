@@ -15,29 +15,15 @@
 
 namespace kelva {
 
-namespace {
-
-// An option button whose caption is the label beside it: the label names the button for a
-// screen reader, its access key and a click on it choose the button.
-QLabel* captionFor(QRadioButton* opt, const char* name, const QString& caption, QWidget* parent) {
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(name);
-    l->setBuddy(opt);
-    opt->setAccessibleName(QString(caption).remove('&'));
-    return l;
-}
-
-} // namespace
-
 frmCO2::frmCO2(App& app, QWidget* parent) : QDialog(parent), app_(app) {
     params::setUpWindow(this, "frmCO2", "Kelvaspec - Specify CO2 pressure");
 
     optCO2 = new QRadioButton(this);
     optCO2->setObjectName("optCO2");
-    Label2 = captionFor(optCO2, "Label2", "&Do not fix the CO2 pressure", this);
+    Label2 = params::labelFor(optCO2, "Label2", "&Do not fix the CO2 pressure", this);
     optFixCO2 = new QRadioButton(this);
     optFixCO2->setObjectName("optFixCO2");
-    Label4 = captionFor(optFixCO2, "Label4", "&Fix the CO2 pressure", this);
+    Label4 = params::labelFor(optFixCO2, "Label4", "&Fix the CO2 pressure", this);
     for (QLabel* l : {Label2, Label4}) l->installEventFilter(this);
 
     lblCO2 = new QLabel("&Enter fixed CO2 pressure (times atmospheric pressure)", this);

@@ -23,14 +23,6 @@ namespace kelva {
 
 namespace {
 
-QLabel* labelFor(QWidget* box, const char* name, const QString& caption, QWidget* parent) {
-    auto* l = new QLabel(caption, parent);
-    l->setObjectName(name);
-    l->setBuddy(box);
-    box->setAccessibleName(QString(caption).remove('&'));
-    return l;
-}
-
 QLineEdit* numberBox(const char* name, const QString& text, QWidget* parent) {
     auto* box = new QLineEdit(text, parent);
     box->setObjectName(name);
@@ -67,21 +59,21 @@ frmOther::frmOther(App& app, QWidget* parent) : QDialog(parent), app_(app) {
 
     lstMode = choiceList("lstMode", {kModeSoilItem, kModeWaterItem},
                          st.ProgMode == "Soil" ? kModeSoilItem : kModeWaterItem, this);
-    Label4 = labelFor(lstMode, "Label4", "Choose program &mode", this);
+    Label4 = params::labelFor(lstMode, "Label4", "Choose program &mode", this);
     lstSolver = choiceList("lstSolver", {kSolverSubstitution, kSolverNewton},
                            QString::fromStdString(st.Solver), this);
-    lblSolver = labelFor(lstSolver, "lblSolver", "&Solution method", this);
+    lblSolver = params::labelFor(lstSolver, "lblSolver", "&Solution method", this);
     txtItermax = numberBox("txtItermax", params::shortText(st.Itermax), this);
-    Label3 = labelFor(txtItermax, "Label3", "Maximum number of &iterations", this);
+    Label3 = params::labelFor(txtItermax, "Label3", "Maximum number of &iterations", this);
     txtComrat = numberBox("txtComrat", params::shortText(st.Comrat), this);
-    lblComrat = labelFor(txtComrat, "lblComrat", "&Organic matter to DOC conversion factor", this);
+    lblComrat = params::labelFor(txtComrat, "lblComrat", "&Organic matter to DOC conversion factor", this);
     txtCactfract = numberBox("txtCactfract", params::shortText(st.Cactfract), this);
     lblCactfract =
-        labelFor(txtCactfract, "lblCactfract", "Dissolved &fulvic acid as a fraction of DOC", this);
+        params::labelFor(txtCactfract, "lblCactfract", "Dissolved &fulvic acid as a fraction of DOC", this);
     txtDirectory = new QLineEdit(QString::fromStdString(st.Directory), this);
     txtDirectory->setObjectName("txtDirectory");
     txtDirectory->setMinimumWidth(txtDirectory->fontMetrics().horizontalAdvance('x') * 40);
-    Label1 = labelFor(txtDirectory, "Label1", "Current working &directory*", this);
+    Label1 = params::labelFor(txtDirectory, "Label1", "Current working &directory*", this);
     Label2 =
         new QLabel("*Temporary input and output files are automatically written to this directory", this);
     Label2->setObjectName("Label2");

@@ -1,6 +1,7 @@
 #include "parameters/paramwindow.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 
 namespace kelva::params {
@@ -24,6 +25,14 @@ QHBoxLayout* saveQuitRow(QDialog* w, QPushButton*& cmdMain, QPushButton*& cmdQui
     row->addWidget(cmdMain);
     row->addWidget(cmdQuit);
     return row;
+}
+
+QLabel* labelFor(QWidget* box, const char* name, const QString& caption, QWidget* parent) {
+    auto* l = new QLabel(caption, parent);
+    l->setObjectName(name);
+    l->setBuddy(box);
+    box->setAccessibleName(QString(caption).remove('&'));
+    return l;
 }
 
 } // namespace kelva::params
