@@ -328,7 +328,7 @@ class TestDbs : public QObject {
         QVERIFY(w.isHidden() && !c.app().window<frmMain>().isHidden());
     }
 
-    void heterogeneityRowsFollowTxtNositeAndAHiddenShareIsStoredAsZero() {
+    void heterogeneityRowsFollowTxtNositeRefuseOutsideOneToThreeAndStoreAHiddenShareAsZero() {
         Loaded c;
         auto& w = c.app().window<frmHetero>();
         c.st().S1proc = 60.0; // one group: the window shows 100 whatever S1proc holds
@@ -346,6 +346,15 @@ class TestDbs : public QObject {
             QCOMPARE(w.lblS3proc->isHidden(), !rows.second);
         }
         screenshot(&w, "frmHetero");
+        const std::string before = tables(c.st());
+        for (const char* text : {"4", "0", "abc", ""}) { // refused: nothing is stored
+            w.txtNosite->setText(text);
+            click(w.cmdSaveDb);
+            QVERIFY2(c.ui().messages().back().text.startsWith("The number of site groups must be 1, 2 or 3"),
+                     qPrintable(c.said()));
+        }
+        QCOMPARE(std::tuple(c.ui().messages().size(), tables(c.st()), readFile(c.db)),
+                 std::tuple(std::size_t(4), before, bundled()));
         type(w.txtS1proc, "50");
         type(w.txtS2proc, "20");
         type(w.txtS3proc, "30");
@@ -357,20 +366,6 @@ class TestDbs : public QObject {
         const auto& locked = c.st().vaDbs.locked[1]; // the sheet is locked again for two groups
         QVERIFY(!locked[12] && locked[13] && !locked[15] && locked[16]);
         QVERIFY(!w.isHidden()); // stays open after a save
-    }
-
-    void siteGroupsOutsideOneToThreeAreRefused() {
-        Loaded c;
-        const std::string before = tables(c.st());
-        auto& w = c.app().window<frmHetero>();
-        for (const char* text : {"4", "0", "abc", ""}) {
-            w.txtNosite->setText(text);
-            click(w.cmdSaveDb);
-            QVERIFY2(c.ui().messages().back().text.startsWith("The number of site groups must be 1, 2 or 3"),
-                     qPrintable(c.said()));
-        }
-        QCOMPARE(std::pair(c.ui().messages().size(), tables(c.st())), std::pair(std::size_t(4), before));
-        QCOMPARE(readFile(c.db), bundled());
     }
 };
 

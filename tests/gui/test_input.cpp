@@ -37,6 +37,11 @@ QStringList rowTexts(frmComplist& c, int n) {
     return out;
 }
 
+// The window of type W, if it exists.
+template <class W> std::function<QWidget*()> seen(App& a) {
+    return [&a] { return a.existing<W>(); };
+}
+
 void pressRun(frmMain& w) {
     QTest::keyClick(&w, Qt::Key_R, Qt::ControlModifier);
 }
@@ -56,7 +61,7 @@ QString placeExample(Program& p, const QString& name) {
 class TestInput : public QObject {
     Q_OBJECT
   private slots:
-    void startsAsDescribedThenConnectsADatabase() {
+    void startsAsDescribedThenConnectsADatabaseAndTakesUnitsPhAndDocModesAndReset() {
         InputProgram p;
         frmMain& w = p.w;
         QCOMPARE(w.windowTitle(), QString("Kelvaspec - Input"));
@@ -92,6 +97,34 @@ class TestInput : public QObject {
         QCOMPARE(w.txtDb->text(), p.file("default.DBS"));
         QCOMPARE(std::pair(w.lstCompnames->count(), w.lstCompnames->item(0)->text()),
                  std::pair(26, QString("Na"))); // the 28 components but H+ and OH-
+
+        p.add("Na", "0.001");
+        p.add("Cl", "0.0025");
+        choose(w.lstUnits, "Micromol / l"); // every row is converted
+        QCOMPARE(w.lblUnits->text(), QString("Micromol / l"));
+        QCOMPARE(rowTexts(p.app().window<frmComplist>(), 2), (QStringList{"Na=1000", "Cl=2500"}));
+
+        choose(w.lstpH, "Fixed at...");
+        QVERIFY(w.txtpH->isVisible());
+        QCOMPARE(p.st().PhFixed, std::string("Yes"));
+        type(w.txtpH, "6.5");
+        QCOMPARE(p.st().main.txtpH, std::string("6.5"));
+        choose(w.lstpH, "To be calculated");
+        QVERIFY(!w.txtpH->isVisible());
+        QCOMPARE(p.st().PhFixed, std::string("No"));
+        choose(w.lstDOC, "Fixed");
+        QVERIFY(w.txtDOC->isVisible() && !w.txtGamm->isVisible() && !w.lblGamm->isVisible());
+        choose(w.lstDOC, "Calculated");
+        QVERIFY(!w.txtDOC->isVisible() && w.txtGamm->isVisible());
+
+        type(w.txtTemp, "10");
+        click(w.cmdReset); // a fresh, unsaved problem; the working folder stays
+        QVERIFY(!w.txtDb->isVisible() && !w.cmdEddbs->isVisible() && w.txtpH->isVisible());
+        QCOMPARE(std::tuple(w.lstCompnames->count(), p.st().Nmast, p.st().Directory),
+                 std::tuple(0, i16(0), p.dir().toStdString()));
+        QCOMPARE((QStringList{w.txtTemp->text(), w.txtCompname->text(), w.lblUnits->text(),
+                              w.lstpH->currentItem()->text()}),
+                 (QStringList{"25.0", "Connect database", "Mol / l", "Fixed at..."}));
     }
 
     void addingEditingAndDeletingComponents() {
@@ -138,59 +171,28 @@ class TestInput : public QObject {
         QCOMPARE(p.said(), QString("Kelvaspec Error: The list holds at most 25 components")); // the 26th
     }
 
-    void unitsThePhAndDocModesAndReset() {
-        InputProgram p;
-        frmMain& w = p.w;
-        p.connectDefault();
-        p.add("Na", "0.001");
-        p.add("Cl", "0.0025");
-        choose(w.lstUnits, "Micromol / l"); // every row is converted
-        QCOMPARE(w.lblUnits->text(), QString("Micromol / l"));
-        QCOMPARE(rowTexts(p.app().window<frmComplist>(), 2), (QStringList{"Na=1000", "Cl=2500"}));
-
-        choose(w.lstpH, "Fixed at...");
-        QVERIFY(w.txtpH->isVisible());
-        QCOMPARE(p.st().PhFixed, std::string("Yes"));
-        type(w.txtpH, "6.5");
-        QCOMPARE(p.st().main.txtpH, std::string("6.5"));
-        choose(w.lstpH, "To be calculated");
-        QVERIFY(!w.txtpH->isVisible());
-        QCOMPARE(p.st().PhFixed, std::string("No"));
-        choose(w.lstDOC, "Fixed");
-        QVERIFY(w.txtDOC->isVisible() && !w.txtGamm->isVisible() && !w.lblGamm->isVisible());
-        choose(w.lstDOC, "Calculated");
-        QVERIFY(!w.txtDOC->isVisible() && w.txtGamm->isVisible());
-
-        type(w.txtTemp, "10");
-        click(w.cmdReset); // a fresh, unsaved problem; the working folder stays
-        QVERIFY(!w.txtDb->isVisible() && !w.cmdEddbs->isVisible() && w.txtpH->isVisible());
-        QCOMPARE(std::tuple(w.lstCompnames->count(), p.st().Nmast, p.st().Directory),
-                 std::tuple(0, i16(0), p.dir().toStdString()));
-        QCOMPARE((QStringList{w.txtTemp->text(), w.txtCompname->text(), w.lblUnits->text(),
-                              w.lstpH->currentItem()->text()}),
-                 (QStringList{"25.0", "Connect database", "Mol / l", "Fixed at..."}));
-    }
-
     void menusAndButtonsOpenTheOtherWindows() {
         InputProgram p;
         p.connectDefault();
         p.st().Sweepmode = "Only multi";
         auto& a = p.app();
         // Windows that take the main window's place, and windows beside it.
-        const std::tuple<std::function<void()>, std::function<QWidget*()>, bool> opens[] = {
-            {[&] { click(p.w.cmdEddbs); }, [&] { return a.existing<frmDbs>(); }, true},
-            {[&] { p.w.mnuDatabaseEdit->trigger(); }, [&] { return a.existing<frmDbs>(); }, true},
-            {[&] { p.w.mnuDatabaseParameters->trigger(); }, [&] { return a.existing<frmDataparam>(); }, true},
-            {[&] { p.w.mnuMulti->trigger(); }, [&] { return a.existing<frmSweepinp>(); }, true},
-            {[&] { click(p.w.cmdOutput); }, [&] { return a.existing<frmOut1>(); }, true},
-            {[&] { p.w.mnuDatabaseHetero->trigger(); }, [&] { return a.existing<frmHetero>(); }, false},
-            {[&] { p.w.mnuParametersCO2->trigger(); }, [&] { return a.existing<frmCO2>(); }, false},
-            {[&] { p.w.mnuParametersPrecision->trigger(); }, [&] { return a.existing<frmPrecision>(); },
-             false},
-            {[&] { p.w.mnuParametersOther->trigger(); }, [&] { return a.existing<frmOther>(); }, false},
-            {[&] { p.w.mnuHelpAbout->trigger(); }, [&] { return a.existing<frmAbout>(); }, false}};
-        for (const auto& [open, window, replaces] : opens) {
-            open();
+        const std::tuple<QObject*, std::function<QWidget*()>, bool> opens[] = {
+            {p.w.cmdEddbs, seen<frmDbs>(a), true},
+            {p.w.mnuDatabaseEdit, seen<frmDbs>(a), true},
+            {p.w.mnuDatabaseParameters, seen<frmDataparam>(a), true},
+            {p.w.mnuMulti, seen<frmSweepinp>(a), true},
+            {p.w.cmdOutput, seen<frmOut1>(a), true},
+            {p.w.mnuDatabaseHetero, seen<frmHetero>(a), false},
+            {p.w.mnuParametersCO2, seen<frmCO2>(a), false},
+            {p.w.mnuParametersPrecision, seen<frmPrecision>(a), false},
+            {p.w.mnuParametersOther, seen<frmOther>(a), false},
+            {p.w.mnuHelpAbout, seen<frmAbout>(a), false}};
+        for (const auto& [by, window, replaces] : opens) {
+            if (auto* b = qobject_cast<QAbstractButton*>(by))
+                click(b);
+            else
+                qobject_cast<QAction*>(by)->trigger();
             QWidget* w = window();
             QVERIFY(w && w->isVisible());
             QCOMPARE(p.w.isVisible(), !replaces);
@@ -283,33 +285,28 @@ class TestInput : public QObject {
         QVERIFY2(p.ui().messages().empty(), qPrintable(p.said()));
     }
 
-    void refusalsAreMessageBoxes_data() {
-        QTest::addColumn<int>("step");
-        QTest::addColumn<QString>("says");
-        QTest::newRow("no database")
-            << 0 << "Running Kelvaspec without connecting a database is not a particularly good idea";
-        QTest::newRow("no components") << 1 << "You have to add components before running Kelvaspec";
-        QTest::newRow("no solids")
-            << 2
-            << "In sorption mode, the concentration of total solids must have a value > 0. "
-               "Either change program mode or change solids value!";
-    }
     void refusalsAreMessageBoxes() {
-        QFETCH(int, step);
-        QFETCH(QString, says);
         InputProgram p;
-        if (step >= 1) p.connectDefault();
-        if (step >= 2) p.add("Na", "0.001");
-        pressRun(p.w);
-        QVERIFY(!p.w.running());
-        QCOMPARE(p.ui().messages().size(), std::size_t(1));
-        const auto& m = p.ui().messages()[0];
-        QCOMPARE(std::tuple(m.title, m.text, m.icon),
-                 std::tuple(QString("Kelvaspec Error"), says, ui::Icon::Stop));
-        QVERIFY(!QFile::exists(p.file("Temp.dat")));
+        const QString says[] = {
+            "Running Kelvaspec without connecting a database is not a particularly good idea",
+            "You have to add components before running Kelvaspec",
+            "In sorption mode, the concentration of total solids must have a value > 0. Either change "
+            "program "
+            "mode or change solids value!"};
+        for (int step = 0; step < 3; ++step) {
+            if (step == 1) p.connectDefault();
+            if (step == 2) p.add("Na", "0.001");
+            p.ui().clearLog();
+            pressRun(p.w);
+            QVERIFY(!p.w.running() && !QFile::exists(p.file("Temp.dat")));
+            QCOMPARE(p.ui().messages().size(), std::size_t(1));
+            const auto& m = p.ui().messages()[0];
+            QCOMPARE(std::tuple(m.title, m.text, m.icon),
+                     std::tuple(QString("Kelvaspec Error"), says[step], ui::Icon::Stop));
+        }
     }
 
-    void aRunGivesTheBatchRunnersResultFile() {
+    void aRunGivesTheBatchRunnersResultFileAndTheIterationLimitIsSaidInWords() {
         InputProgram p;
         p.openExample("soil.DAT");
         click(p.w.cmdRun);
@@ -322,10 +319,9 @@ class TestInput : public QObject {
         QVERIFY(out && out->isVisible() && !p.w.isVisible()); // the result side opens in place of the input
         QCOMPARE(readFile(p.file("Tempo.out")), runBatch(p, p.file("soil.DAT"), "batch.OUT"));
         QCOMPARE(p.st().main.txtSolids, std::string(" 100")); // the window shows its problem again
-    }
 
-    void theIterationLimitIsSaidInWords() {
-        InputProgram p;
+        App::handOver(out, &p.w); // back, and a run that stops at the iteration limit
+        p.ui().clearLog();
         p.openExample("water.DAT");
         p.st().Itermax = 3;
         click(p.w.cmdRun);
@@ -336,7 +332,7 @@ class TestInput : public QObject {
             m.text.startsWith("Problem 1 stopped at the iteration limit (3 iterations); still failing: "),
             qPrintable(m.text));
         QCOMPARE(m.icon, ui::Icon::Warning);
-        QVERIFY(p.app().existing<frmOut1>()->isVisible());
+        QVERIFY(out->isVisible());
     }
 
     void aLongRunCanBeStoppedAndKeepsThePreviousResults() {

@@ -44,38 +44,32 @@ void leave(QWidget* w, const char* button) {
 class TestParameters : public QObject {
     Q_OBJECT
   private slots:
-    void co2ShowsAndStoresTheFactor_data() {
-        QTest::addColumn<int>("before"); // times the atmosphere's pressure; 0: not fixed (999)
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("factor"); // typed; empty: nothing typed
-        QTest::addColumn<float>("after");
-        QTest::newRow("fixed at 10 x") << 0 << "optFixCO2"
-                                       << "10" << float(10 * kAtmosphericCO2);
-        QTest::newRow("stored again unchanged") << 2 << ""
-                                                << "" << float(2 * kAtmosphericCO2);
-        QTest::newRow("letters store 0") << 2 << ""
-                                         << "abc" << 0.0f;
-        QTest::newRow("not fixed is 999") << 5 << "optCO2"
-                                          << "" << 999.0f;
-    }
     void co2ShowsAndStoresTheFactor() {
-        QFETCH(int, before);
-        QFETCH(QString, button);
-        QFETCH(QString, factor);
-        QFETCH(float, after);
-        Program p;
-        if (before) p.st().pCO2 = float(before * kAtmosphericCO2);
-        auto* w = open<frmCO2>(p);
-        QCOMPARE(child<QRadioButton>(w, "optFixCO2")->isChecked(), before != 0);
-        QCOMPARE(std::pair(shown(w, "txtCO2"), shown(w, "lblCO2")), std::pair(before != 0, before != 0));
-        if (before) QCOMPARE(textOf(w, "txtCO2"), QString::number(before));
-        QCOMPARE(child<QRadioButton>(w, "optFixCO2")->accessibleName(), QString("Fix the CO2 pressure"));
-        screenshot(w, before ? "frmCO2-fixed" : "frmCO2-not-fixed");
-        if (!button.isEmpty()) click(child<QRadioButton>(w, button));
-        QCOMPARE(shown(w, "txtCO2"), after != 999.0f);
-        if (!factor.isEmpty()) type(w, "txtCO2", factor);
-        leave(w, "cmdMain");
-        QCOMPARE(p.st().pCO2, after);
+        const struct {
+            int before; // times the atmosphere's pressure; 0: not fixed (999)
+            const char* button;
+            QString factor; // typed; empty: nothing typed
+            float after;
+        } cases[] = {{0, "optFixCO2", "10", float(10 * kAtmosphericCO2)}, // fixed at 10 x
+                     {2, "", "", float(2 * kAtmosphericCO2)},             // stored again unchanged
+                     {2, "", "abc", 0.0f},                                // letters store 0
+                     {5, "optCO2", "", 999.0f}};                          // not fixed is 999
+        for (const auto& c : cases) {
+            Program p;
+            if (c.before) p.st().pCO2 = float(c.before * kAtmosphericCO2);
+            auto* w = open<frmCO2>(p);
+            QCOMPARE(child<QRadioButton>(w, "optFixCO2")->isChecked(), c.before != 0);
+            QCOMPARE(std::pair(shown(w, "txtCO2"), shown(w, "lblCO2")),
+                     std::pair(c.before != 0, c.before != 0));
+            if (c.before) QCOMPARE(textOf(w, "txtCO2"), QString::number(c.before));
+            QCOMPARE(child<QRadioButton>(w, "optFixCO2")->accessibleName(), QString("Fix the CO2 pressure"));
+            screenshot(w, c.before ? "frmCO2-fixed" : "frmCO2-not-fixed");
+            if (*c.button) click(child<QRadioButton>(w, c.button));
+            QCOMPARE(shown(w, "txtCO2"), c.after != 999.0f);
+            if (!c.factor.isEmpty()) type(w, "txtCO2", c.factor);
+            leave(w, "cmdMain");
+            QCOMPARE(p.st().pCO2, c.after);
+        }
     }
 
     // Every field changed, then "Quit without store" (or Esc): nothing shared changes.
@@ -113,7 +107,7 @@ class TestParameters : public QObject {
     }
 
     // Water zeroes and hides the main window's sorption inputs; back to Soil shows them, zeroed.
-    void otherShowsTheStateAndWaterAndSoilChangeTheMainWindow() {
+    void otherShowsTheStateWaterAndSoilChangeTheMainWindowAndTheFolderIsMade() {
         InputProgram p;
         frmMain& m = p.w;
         type(m.txtClay, "3");
@@ -155,11 +149,8 @@ class TestParameters : public QObject {
         QVERIFY(m.txtClay->isVisible() && m.txtSolids->isVisible() && m.txtGamm->isVisible());
         QVERIFY(!m.txtDOC->isVisible()); // DOC still "Calculated"
         QCOMPARE(m.txtClay->text(), QString("0.0"));
-    }
 
-    void directoryAndIterationLimitAreMadeOrRefused() {
-        Program p;
-        auto* w = open<frmOther>(p);
+        w = open<frmOther>(p); // a new working folder is made
         type(w, "txtDirectory", "  " + p.file("runs/new") + "/ ");
         leave(w, "cmdMain");
         QCOMPARE(QString::fromStdString(p.st().Directory), p.file("runs/new"));
@@ -177,7 +168,7 @@ class TestParameters : public QObject {
         QCOMPARE(p.ui().messages().size(), std::size_t(2));
         QVERIFY2(p.ui().messages()[1].text.contains("32767"), qPrintable(p.said()));
         QCOMPARE(std::tuple(p.st().Directory, p.st().Itermax, p.st().Comrat),
-                 std::tuple(p.file("runs/new").toStdString(), i16(10000), 0.5f));
+                 std::tuple(p.file("runs/new").toStdString(), i16(-2), 0.4f));
         type(w, "txtItermax", "32767.5");
         leave(w, "cmdMain");
         QCOMPARE(p.st().Itermax, i16(32767));
