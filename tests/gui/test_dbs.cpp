@@ -88,7 +88,7 @@ struct Editor : Loaded {
 class TestDbs : public QObject {
     Q_OBJECT
   private slots:
-    void theSheetShowsRowsInsertedAndDeletedWithTheModelTesterWatching() {
+    void theSheetShowsRowsTakesTypingFindsSpeciesAndGoesThroughTheClipboardWithTheModelTesterWatching() {
         Editor e;
         QAbstractItemModelTester tester(e.m, QAbstractItemModelTester::FailureReportingMode::Fatal);
         QCOMPARE(std::pair(e.m->rowCount(), e.m->headerData(18, Qt::Horizontal).toString()),
@@ -115,10 +115,7 @@ class TestDbs : public QObject {
         e.w->showState();
         QCOMPARE(std::pair(e.m->rowCount(), e.m->undoStack().count()),
                  std::pair(223, 0)); // a load ends the history
-    }
 
-    void theSheetTakesTypingFindsSpeciesAndGoesThroughTheClipboard() {
-        Editor e;
         e.sheet->selectBlock(4, dbcol::LogK, 4, dbcol::LogK);
         QTest::keyClicks(e.sheet, "7");
         QTest::keyClicks(QApplication::focusWidget(), ".25");
@@ -238,7 +235,7 @@ class TestDbs : public QObject {
     }
 
     // Each of the three saves refuses what cannot be stored, before any file dialog.
-    void refusedSavesLeaveTablesAndFileAsTheyWere() {
+    void savesRefuseWhatCannotBeStoredWriteANewFileThatLoadsBackEqualAndTellWhatCannotBeWritten() {
         const struct {
             const char* button;
             int col;
@@ -263,9 +260,7 @@ class TestDbs : public QObject {
             QCOMPARE(std::pair(tables(e.st()), readFile(e.db)), std::pair(before, bundled()));
             QVERIFY(e.ui().fileDialogs().empty() && !QFile::exists(e.file("new.DBS")));
         }
-    }
-
-    void savedToANewFileThatLoadsBackEqualOrToOneThatCannotBeWritten() {
+        // Saved to a new file that loads back equal, or to one that cannot be written.
         Editor e;
         e.set(4, dbcol::LogK, "1.25");
         e.ui().chooseFile(e.file("copy"));

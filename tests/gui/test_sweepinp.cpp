@@ -2,7 +2,7 @@
 // units offered, the selection, values that are no numbers, going back, and a run of each kind
 // from the window compared with the batch runner.
 #include "files/numtext.h"
-#include "gui/support/inputwindow.h"
+#include "gui/support/guitest.h"
 #include "results/frmOut1.h"
 #include "results/frmSweepout.h"
 #include "sweep/frmSweepinp.h"
