@@ -100,13 +100,13 @@ QString run(const QString& program, const QStringList& args) {
 class TestResults : public QObject {
     Q_OBJECT
   private slots:
-    void soilAndWaterResultsAndPrecipitationAsTheUserSeesThem() {
+    void soilAndWaterResultsAndPrecipitationAsTheUserSeesThemAndFilesThatCannotBeShownRefused() {
         Program p;
         auto& w = p.app().window<frmOut1>();
-        w.openResultFile(p.copyData("examples/golden/soil.OUT"));
-        QVERIFY(w.isVisible());
-        QCOMPARE(p.st().Outflag, std::string("c"));
-        QVERIFY(p.ui().messages().empty());
+        const QString golden = p.copyData("examples/golden/soil.OUT");
+        w.openResultFile(golden);
+        QCOMPARE(std::tuple(w.isVisible(), p.st().Outflag, p.said()),
+                 std::tuple(true, std::string("c"), QString()));
         // One problem: no selector, no sweep button, no error marker, no precipitation details.
         for (const char* hidden :
              {"cboProbno", "lblProbno", "cmdSweep", "lblError", "txtFepconc", "lblFeproc"})
@@ -172,6 +172,29 @@ class TestResults : public QObject {
         for (const char* name : {"txtAlpconc", "lblAlmol", "txtAlproc", "lblAlproc"})
             QVERIFY2(!shown(&w, name), name);
         screenshot(&w, "frmOut1-precipitation");
+
+        // Files that cannot be shown are refused with a message.
+        const QByteArray text = readFile(golden);
+        const std::pair<QByteArray, QString> cases[] = {
+            {"", "the file is empty"},
+            {readFile(sourcePath("data/examples/soil.DAT")), "not a Kelvaspec result file"},
+            {text.left(text.indexOf("\"CONCENTRATIONS")), "the file ends before"},
+            {QByteArray(text).replace("\"pH \",4.03914674523047", "\"pH \",\"four\""),
+             "line 7, field 2: expected the pH"}};
+        for (const auto& [content, reason] : cases) {
+            w.openResultFile(golden);
+            p.ui().clearLog();
+            writeFile(p.file("bad.OUT"), content);
+            p.ui().chooseFile(p.file("bad.OUT"));
+            child<QAction>(&w, "mnuFileOpen")->trigger();
+            QCOMPARE(p.ui().messages().size(), std::size_t(1));
+            const auto& m = p.ui().messages().front();
+            QCOMPARE(m.title, QString("Kelvaspec Error"));
+            QVERIFY2(m.text.contains("bad.OUT") && m.text.contains(reason), qPrintable(m.text));
+            // Nothing of the previous file stays on show.
+            QCOMPARE(textOf(&w, "txtpH") + row(&w, "grdFractmast", 1).join(""), QString());
+            QCOMPARE(child<ui::Grid>(&p.app().window<frmOut2>(), "grdSpecies")->text(1, 0), QString());
+        }
     }
 
     // An "Only multi" list drawn against the problem number; then the same list with problem 2
@@ -225,33 +248,6 @@ class TestResults : public QObject {
         child<QAction>(&w, "mnuFileSave")->trigger();
         QCOMPARE(p.ui().messages().size(), std::size_t(1));
         QVERIFY(!QFile::exists(p.file("no-such-folder/kept.OUT")));
-    }
-
-    void filesThatCannotBeShownAreRefusedWithAMessage() {
-        Program p;
-        auto& w = p.app().window<frmOut1>();
-        const QString golden = p.copyData("examples/golden/soil.OUT");
-        const QByteArray text = readFile(golden);
-        const std::pair<QByteArray, QString> cases[] = {
-            {"", "the file is empty"},
-            {readFile(sourcePath("data/examples/soil.DAT")), "not a Kelvaspec result file"},
-            {text.left(text.indexOf("\"CONCENTRATIONS")), "the file ends before"},
-            {QByteArray(text).replace("\"pH \",4.03914674523047", "\"pH \",\"four\""),
-             "line 7, field 2: expected the pH"}};
-        for (const auto& [content, reason] : cases) {
-            w.openResultFile(golden);
-            p.ui().clearLog();
-            writeFile(p.file("bad.OUT"), content);
-            p.ui().chooseFile(p.file("bad.OUT"));
-            child<QAction>(&w, "mnuFileOpen")->trigger();
-            QCOMPARE(p.ui().messages().size(), std::size_t(1));
-            const auto& m = p.ui().messages().front();
-            QCOMPARE(m.title, QString("Kelvaspec Error"));
-            QVERIFY2(m.text.contains("bad.OUT") && m.text.contains(reason), qPrintable(m.text));
-            // Nothing of the previous file stays on show.
-            QCOMPARE(textOf(&w, "txtpH") + row(&w, "grdFractmast", 1).join(""), QString());
-            QCOMPARE(child<ui::Grid>(&p.app().window<frmOut2>(), "grdSpecies")->text(1, 0), QString());
-        }
     }
 
     // A pH sweep with problem 3 stopped at the iteration limit and no Cu species row in problem 4;
