@@ -406,6 +406,7 @@ class TestResults : public QObject {
         // The real printing code on a computer without a printer: one PDF page per window, holding
         // the window's text.
         p.app().setPrinter(std::make_unique<ui::QtPrinter>(/*pdfOnly=*/true));
+        pick(child<QComboBox>(&w, "cboProbno"), 0);
         const struct {
             QWidget* window;
             const char* command;
@@ -414,7 +415,7 @@ class TestResults : public QObject {
         } pages[] = {
             {&w,
              "mnuOptionsPrint",
-             "output-problem-2.pdf",
+             "output-problem-1.pdf",
              {"Fractional distribution of master species", "No. of iterations", "View species table",
               child<ui::Grid>(&w, "grdFractmast")->text(1, 0)}},
             {&sweep,
