@@ -88,7 +88,7 @@ struct Editor : Loaded {
 class TestDbs : public QObject {
     Q_OBJECT
   private slots:
-    void theSheetShowsRowsInsertedAndDeletedWithTheModelTesterWatching() {
+    void theSheetShowsRowsTakesTypingFindsSpeciesAndGoesThroughTheClipboardWithTheModelTesterWatching() {
         Editor e;
         QAbstractItemModelTester tester(e.m, QAbstractItemModelTester::FailureReportingMode::Fatal);
         QCOMPARE(std::pair(e.m->rowCount(), e.m->headerData(18, Qt::Horizontal).toString()),
@@ -115,10 +115,7 @@ class TestDbs : public QObject {
         e.w->showState();
         QCOMPARE(std::pair(e.m->rowCount(), e.m->undoStack().count()),
                  std::pair(223, 0)); // a load ends the history
-    }
 
-    void theSheetTakesTypingFindsSpeciesAndGoesThroughTheClipboard() {
-        Editor e;
         e.sheet->selectBlock(4, dbcol::LogK, 4, dbcol::LogK);
         QTest::keyClicks(e.sheet, "7");
         QTest::keyClicks(QApplication::focusWidget(), ".25");
@@ -238,7 +235,7 @@ class TestDbs : public QObject {
     }
 
     // Each of the three saves refuses what cannot be stored, before any file dialog.
-    void refusedSavesLeaveTablesAndFileAsTheyWere() {
+    void savesRefuseWhatCannotBeStoredWriteANewFileThatLoadsBackEqualAndTellWhatCannotBeWritten() {
         const struct {
             const char* button;
             int col;
@@ -263,9 +260,7 @@ class TestDbs : public QObject {
             QCOMPARE(std::pair(tables(e.st()), readFile(e.db)), std::pair(before, bundled()));
             QVERIFY(e.ui().fileDialogs().empty() && !QFile::exists(e.file("new.DBS")));
         }
-    }
-
-    void savedToANewFileThatLoadsBackEqualOrToOneThatCannotBeWritten() {
+        // Saved to a new file that loads back equal, or to one that cannot be written.
         Editor e;
         e.set(4, dbcol::LogK, "1.25");
         e.ui().chooseFile(e.file("copy"));
@@ -328,7 +323,7 @@ class TestDbs : public QObject {
         QVERIFY(w.isHidden() && !c.app().window<frmMain>().isHidden());
     }
 
-    void heterogeneityRowsFollowTxtNositeAndAHiddenShareIsStoredAsZero() {
+    void heterogeneityRowsFollowTxtNositeRefuseOutsideOneToThreeAndStoreAHiddenShareAsZero() {
         Loaded c;
         auto& w = c.app().window<frmHetero>();
         c.st().S1proc = 60.0; // one group: the window shows 100 whatever S1proc holds
@@ -346,6 +341,15 @@ class TestDbs : public QObject {
             QCOMPARE(w.lblS3proc->isHidden(), !rows.second);
         }
         screenshot(&w, "frmHetero");
+        const std::string before = tables(c.st());
+        for (const char* text : {"4", "0", "abc", ""}) { // refused: nothing is stored
+            w.txtNosite->setText(text);
+            click(w.cmdSaveDb);
+            QVERIFY2(c.ui().messages().back().text.startsWith("The number of site groups must be 1, 2 or 3"),
+                     qPrintable(c.said()));
+        }
+        QCOMPARE(std::tuple(c.ui().messages().size(), tables(c.st()), readFile(c.db)),
+                 std::tuple(std::size_t(4), before, bundled()));
         type(w.txtS1proc, "50");
         type(w.txtS2proc, "20");
         type(w.txtS3proc, "30");
@@ -357,20 +361,6 @@ class TestDbs : public QObject {
         const auto& locked = c.st().vaDbs.locked[1]; // the sheet is locked again for two groups
         QVERIFY(!locked[12] && locked[13] && !locked[15] && locked[16]);
         QVERIFY(!w.isHidden()); // stays open after a save
-    }
-
-    void siteGroupsOutsideOneToThreeAreRefused() {
-        Loaded c;
-        const std::string before = tables(c.st());
-        auto& w = c.app().window<frmHetero>();
-        for (const char* text : {"4", "0", "abc", ""}) {
-            w.txtNosite->setText(text);
-            click(w.cmdSaveDb);
-            QVERIFY2(c.ui().messages().back().text.startsWith("The number of site groups must be 1, 2 or 3"),
-                     qPrintable(c.said()));
-        }
-        QCOMPARE(std::pair(c.ui().messages().size(), tables(c.st())), std::pair(std::size_t(4), before));
-        QCOMPARE(readFile(c.db), bundled());
     }
 };
 

@@ -1,11 +1,14 @@
 // The main input window and the component list window: what they show, what typing, choosing
 // and clicking does to the state, problem files opened, saved and stepped through, and runs:
 // the refusals, a run whose result file is the batch runner's, the iteration limit said in
-// words, and stopping a long run.
+// words, and stopping a long run. The run-parameter windows, the About window and the first
+// start: what each window shows from the state, what "Save and Back to main menu" stores (and
+// shows in the main window), and that "Quit without store" stores nothing.
+#include "app/Startup.h"
 #include "database/frmDataparam.h"
 #include "database/frmDbs.h"
 #include "database/frmHetero.h"
-#include "gui/support/inputwindow.h"
+#include "gui/support/guitest.h"
 #include "input/RunWorker.h"
 #include "input/frmComplist.h"
 #include "parameters/frmAbout.h"
@@ -19,6 +22,8 @@
 #include <QDir>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPointer>
+#include <QRadioButton>
 #include <functional>
 
 using namespace kelva;
@@ -37,6 +42,11 @@ QStringList rowTexts(frmComplist& c, int n) {
     return out;
 }
 
+// The window of type W, if it exists.
+template <class W> std::function<QWidget*()> seen(App& a) {
+    return [&a] { return a.existing<W>(); };
+}
+
 void pressRun(frmMain& w) {
     QTest::keyClick(&w, Qt::Key_R, Qt::ControlModifier);
 }
@@ -51,12 +61,34 @@ QString placeExample(Program& p, const QString& name) {
     return p.file("a/examples/" + name);
 }
 
+template <class W> W* open(Program& p) {
+    W& w = p.app().template openFresh<W>();
+    w.show();
+    return &w;
+}
+void type(QWidget* w, const char* box, const QString& text) {
+    guitest::type(child<QLineEdit>(w, box), text);
+}
+void choose(QWidget* w, const char* list, const QString& item) {
+    guitest::choose(child<QListWidget>(w, list), item);
+}
+QString chosen(QWidget* w, const char* list) {
+    return child<QListWidget>(w, list)->currentItem()->text();
+}
+
+// Clicks one of the two closing buttons; the window must be gone afterwards.
+void leave(QWidget* w, const char* button) {
+    QPointer<QWidget> alive(w);
+    click(child<QPushButton>(w, button));
+    QTRY_VERIFY(alive.isNull());
+}
+
 } // namespace
 
 class TestInput : public QObject {
     Q_OBJECT
   private slots:
-    void startsAsDescribedThenConnectsADatabase() {
+    void startsAsDescribedThenConnectsADatabaseAndTakesUnitsPhAndDocModesAndReset() {
         InputProgram p;
         frmMain& w = p.w;
         QCOMPARE(w.windowTitle(), QString("Kelvaspec - Input"));
@@ -92,6 +124,32 @@ class TestInput : public QObject {
         QCOMPARE(w.txtDb->text(), p.file("default.DBS"));
         QCOMPARE(std::pair(w.lstCompnames->count(), w.lstCompnames->item(0)->text()),
                  std::pair(26, QString("Na"))); // the 28 components but H+ and OH-
+
+        p.add("Na", "0.001");
+        p.add("Cl", "0.0025");
+        choose(w.lstUnits, "Micromol / l"); // every row is converted
+        QCOMPARE(w.lblUnits->text(), QString("Micromol / l"));
+        QCOMPARE(rowTexts(p.app().window<frmComplist>(), 2), (QStringList{"Na=1000", "Cl=2500"}));
+
+        choose(w.lstpH, "Fixed at...");
+        type(w.txtpH, "6.5");
+        QCOMPARE(std::tuple(w.txtpH->isVisible(), p.st().PhFixed, p.st().main.txtpH),
+                 std::tuple(true, std::string("Yes"), std::string("6.5")));
+        choose(w.lstpH, "To be calculated");
+        QCOMPARE(std::pair(w.txtpH->isVisible(), p.st().PhFixed), std::pair(false, std::string("No")));
+        choose(w.lstDOC, "Fixed");
+        QVERIFY(w.txtDOC->isVisible() && !w.txtGamm->isVisible() && !w.lblGamm->isVisible());
+        choose(w.lstDOC, "Calculated");
+        QVERIFY(!w.txtDOC->isVisible() && w.txtGamm->isVisible());
+
+        type(w.txtTemp, "10");
+        click(w.cmdReset); // a fresh, unsaved problem; the working folder stays
+        QVERIFY(!w.txtDb->isVisible() && !w.cmdEddbs->isVisible() && w.txtpH->isVisible());
+        QCOMPARE(std::tuple(w.lstCompnames->count(), p.st().Nmast, p.st().Directory),
+                 std::tuple(0, i16(0), p.dir().toStdString()));
+        QCOMPARE((QStringList{w.txtTemp->text(), w.txtCompname->text(), w.lblUnits->text(),
+                              w.lstpH->currentItem()->text()}),
+                 (QStringList{"25.0", "Connect database", "Mol / l", "Fixed at..."}));
     }
 
     void addingEditingAndDeletingComponents() {
@@ -138,59 +196,28 @@ class TestInput : public QObject {
         QCOMPARE(p.said(), QString("Kelvaspec Error: The list holds at most 25 components")); // the 26th
     }
 
-    void unitsThePhAndDocModesAndReset() {
-        InputProgram p;
-        frmMain& w = p.w;
-        p.connectDefault();
-        p.add("Na", "0.001");
-        p.add("Cl", "0.0025");
-        choose(w.lstUnits, "Micromol / l"); // every row is converted
-        QCOMPARE(w.lblUnits->text(), QString("Micromol / l"));
-        QCOMPARE(rowTexts(p.app().window<frmComplist>(), 2), (QStringList{"Na=1000", "Cl=2500"}));
-
-        choose(w.lstpH, "Fixed at...");
-        QVERIFY(w.txtpH->isVisible());
-        QCOMPARE(p.st().PhFixed, std::string("Yes"));
-        type(w.txtpH, "6.5");
-        QCOMPARE(p.st().main.txtpH, std::string("6.5"));
-        choose(w.lstpH, "To be calculated");
-        QVERIFY(!w.txtpH->isVisible());
-        QCOMPARE(p.st().PhFixed, std::string("No"));
-        choose(w.lstDOC, "Fixed");
-        QVERIFY(w.txtDOC->isVisible() && !w.txtGamm->isVisible() && !w.lblGamm->isVisible());
-        choose(w.lstDOC, "Calculated");
-        QVERIFY(!w.txtDOC->isVisible() && w.txtGamm->isVisible());
-
-        type(w.txtTemp, "10");
-        click(w.cmdReset); // a fresh, unsaved problem; the working folder stays
-        QVERIFY(!w.txtDb->isVisible() && !w.cmdEddbs->isVisible() && w.txtpH->isVisible());
-        QCOMPARE(std::tuple(w.lstCompnames->count(), p.st().Nmast, p.st().Directory),
-                 std::tuple(0, i16(0), p.dir().toStdString()));
-        QCOMPARE((QStringList{w.txtTemp->text(), w.txtCompname->text(), w.lblUnits->text(),
-                              w.lstpH->currentItem()->text()}),
-                 (QStringList{"25.0", "Connect database", "Mol / l", "Fixed at..."}));
-    }
-
     void menusAndButtonsOpenTheOtherWindows() {
         InputProgram p;
         p.connectDefault();
         p.st().Sweepmode = "Only multi";
         auto& a = p.app();
         // Windows that take the main window's place, and windows beside it.
-        const std::tuple<std::function<void()>, std::function<QWidget*()>, bool> opens[] = {
-            {[&] { click(p.w.cmdEddbs); }, [&] { return a.existing<frmDbs>(); }, true},
-            {[&] { p.w.mnuDatabaseEdit->trigger(); }, [&] { return a.existing<frmDbs>(); }, true},
-            {[&] { p.w.mnuDatabaseParameters->trigger(); }, [&] { return a.existing<frmDataparam>(); }, true},
-            {[&] { p.w.mnuMulti->trigger(); }, [&] { return a.existing<frmSweepinp>(); }, true},
-            {[&] { click(p.w.cmdOutput); }, [&] { return a.existing<frmOut1>(); }, true},
-            {[&] { p.w.mnuDatabaseHetero->trigger(); }, [&] { return a.existing<frmHetero>(); }, false},
-            {[&] { p.w.mnuParametersCO2->trigger(); }, [&] { return a.existing<frmCO2>(); }, false},
-            {[&] { p.w.mnuParametersPrecision->trigger(); }, [&] { return a.existing<frmPrecision>(); },
-             false},
-            {[&] { p.w.mnuParametersOther->trigger(); }, [&] { return a.existing<frmOther>(); }, false},
-            {[&] { p.w.mnuHelpAbout->trigger(); }, [&] { return a.existing<frmAbout>(); }, false}};
-        for (const auto& [open, window, replaces] : opens) {
-            open();
+        const std::tuple<QObject*, std::function<QWidget*()>, bool> opens[] = {
+            {p.w.cmdEddbs, seen<frmDbs>(a), true},
+            {p.w.mnuDatabaseEdit, seen<frmDbs>(a), true},
+            {p.w.mnuDatabaseParameters, seen<frmDataparam>(a), true},
+            {p.w.mnuMulti, seen<frmSweepinp>(a), true},
+            {p.w.cmdOutput, seen<frmOut1>(a), true},
+            {p.w.mnuDatabaseHetero, seen<frmHetero>(a), false},
+            {p.w.mnuParametersCO2, seen<frmCO2>(a), false},
+            {p.w.mnuParametersPrecision, seen<frmPrecision>(a), false},
+            {p.w.mnuParametersOther, seen<frmOther>(a), false},
+            {p.w.mnuHelpAbout, seen<frmAbout>(a), false}};
+        for (const auto& [by, window, replaces] : opens) {
+            if (auto* b = qobject_cast<QAbstractButton*>(by))
+                click(b);
+            else
+                qobject_cast<QAction*>(by)->trigger();
             QWidget* w = window();
             QVERIFY(w && w->isVisible());
             QCOMPARE(p.w.isVisible(), !replaces);
@@ -198,6 +225,14 @@ class TestInput : public QObject {
             p.w.show();
         }
         QCOMPARE(p.st().Multiactive, std::string("1")); // the generator opened on an "Only multi" list
+        auto* about = a.existing<frmAbout>();
+        QCOMPARE(about->windowTitle(), QString("Kelvaspec - About this program"));
+        QVERIFY(child<QLabel>(about, "lblVersion")->text().startsWith(QString("Version ") + KELVA_VERSION));
+        QVERIFY(child<QLabel>(about, "lblLicence")->text().contains("MIT"));
+        QVERIFY(!child<QLabel>(about, "lblIcon")->pixmap().isNull());
+        screenshot(about, "frmAbout");
+        click(child<QPushButton>(about, "cmdMain"));
+        QVERIFY(!about->isVisible());
         auto* first = a.existing<frmCO2>();
         p.w.mnuParametersCO2->trigger(); // a run-parameter window is built anew at each opening
         QVERIFY(a.existing<frmCO2>() != first);
@@ -228,10 +263,10 @@ class TestInput : public QObject {
         QCOMPARE(p.ui().fileDialogs().back().filter, QString("Kelvaspec Input files(*.DAT)|*.DAT"));
         QCOMPARE(std::tuple(p.w.txtTemp->text(), p.w.txtpH->text(), p.w.lstpH->currentItem()->text()),
                  std::tuple(QString(" 15"), QString(" 6.5"), QString("Fixed at...")));
-        QCOMPARE(p.w.txtDb->text(), p.file("default.DBS")); // the database it names is connected again
-        QVERIFY(p.w.txtDb->isVisible());
-        QCOMPARE(p.app().window<frmComplist>().txtName[2]->text(), QString("Cl"));
-        QCOMPARE(p.w.lblFilename->text(), p.file("one.DAT"));
+        // The database it names is connected again.
+        QCOMPARE(std::tuple(p.w.txtDb->isVisible(), p.w.txtDb->text(), p.w.lblFilename->text(),
+                            p.app().window<frmComplist>().txtName[2]->text()),
+                 std::tuple(true, p.file("default.DBS"), p.file("one.DAT"), QString("Cl")));
         QVERIFY2(p.ui().messages().empty(), qPrintable(p.said()));
 
         writeFile(p.file("bad.DAT"), "\"Problem no.\",1\r\n\"Marsh\",\"\"\r\n"); // changes nothing
@@ -283,33 +318,28 @@ class TestInput : public QObject {
         QVERIFY2(p.ui().messages().empty(), qPrintable(p.said()));
     }
 
-    void refusalsAreMessageBoxes_data() {
-        QTest::addColumn<int>("step");
-        QTest::addColumn<QString>("says");
-        QTest::newRow("no database")
-            << 0 << "Running Kelvaspec without connecting a database is not a particularly good idea";
-        QTest::newRow("no components") << 1 << "You have to add components before running Kelvaspec";
-        QTest::newRow("no solids")
-            << 2
-            << "In sorption mode, the concentration of total solids must have a value > 0. "
-               "Either change program mode or change solids value!";
-    }
     void refusalsAreMessageBoxes() {
-        QFETCH(int, step);
-        QFETCH(QString, says);
         InputProgram p;
-        if (step >= 1) p.connectDefault();
-        if (step >= 2) p.add("Na", "0.001");
-        pressRun(p.w);
-        QVERIFY(!p.w.running());
-        QCOMPARE(p.ui().messages().size(), std::size_t(1));
-        const auto& m = p.ui().messages()[0];
-        QCOMPARE(std::tuple(m.title, m.text, m.icon),
-                 std::tuple(QString("Kelvaspec Error"), says, ui::Icon::Stop));
-        QVERIFY(!QFile::exists(p.file("Temp.dat")));
+        const QString says[] = {
+            "Running Kelvaspec without connecting a database is not a particularly good idea",
+            "You have to add components before running Kelvaspec",
+            "In sorption mode, the concentration of total solids must have a value > 0. Either change "
+            "program "
+            "mode or change solids value!"};
+        for (int step = 0; step < 3; ++step) {
+            if (step == 1) p.connectDefault();
+            if (step == 2) p.add("Na", "0.001");
+            p.ui().clearLog();
+            pressRun(p.w);
+            QVERIFY(!p.w.running() && !QFile::exists(p.file("Temp.dat")));
+            QCOMPARE(p.ui().messages().size(), std::size_t(1));
+            const auto& m = p.ui().messages()[0];
+            QCOMPARE(std::tuple(m.title, m.text, m.icon),
+                     std::tuple(QString("Kelvaspec Error"), says[step], ui::Icon::Stop));
+        }
     }
 
-    void aRunGivesTheBatchRunnersResultFile() {
+    void aRunGivesTheBatchRunnersResultFileAndTheIterationLimitIsSaidInWords() {
         InputProgram p;
         p.openExample("soil.DAT");
         click(p.w.cmdRun);
@@ -322,10 +352,9 @@ class TestInput : public QObject {
         QVERIFY(out && out->isVisible() && !p.w.isVisible()); // the result side opens in place of the input
         QCOMPARE(readFile(p.file("Tempo.out")), runBatch(p, p.file("soil.DAT"), "batch.OUT"));
         QCOMPARE(p.st().main.txtSolids, std::string(" 100")); // the window shows its problem again
-    }
 
-    void theIterationLimitIsSaidInWords() {
-        InputProgram p;
+        App::handOver(out, &p.w); // back, and a run that stops at the iteration limit
+        p.ui().clearLog();
         p.openExample("water.DAT");
         p.st().Itermax = 3;
         click(p.w.cmdRun);
@@ -336,7 +365,7 @@ class TestInput : public QObject {
             m.text.startsWith("Problem 1 stopped at the iteration limit (3 iterations); still failing: "),
             qPrintable(m.text));
         QCOMPARE(m.icon, ui::Icon::Warning);
-        QVERIFY(p.app().existing<frmOut1>()->isVisible());
+        QVERIFY(out->isVisible());
     }
 
     void aLongRunCanBeStoppedAndKeepsThePreviousResults() {
@@ -360,6 +389,156 @@ class TestInput : public QObject {
         QVERIFY(p.w.isVisible() && !p.w.cmdStop->isVisible() && !p.w.txtIter->isVisible());
         QVERIFY(p.w.cmdRun->isEnabled() && p.w.menuBar()->isEnabled());
         QCOMPARE(p.ui().beeps(), 0);
+    }
+
+    void co2ShowsAndStoresTheFactor() {
+        const struct {
+            int before; // times the atmosphere's pressure; 0: not fixed (999)
+            const char* button;
+            QString factor; // typed; empty: nothing typed
+            float after;
+        } cases[] = {{0, "optFixCO2", "10", float(10 * kAtmosphericCO2)}, // fixed at 10 x
+                     {2, "", "", float(2 * kAtmosphericCO2)},             // stored again unchanged
+                     {2, "", "abc", 0.0f},                                // letters store 0
+                     {5, "optCO2", "", 999.0f}};                          // not fixed is 999
+        for (const auto& c : cases) {
+            Program p;
+            if (c.before) p.st().pCO2 = float(c.before * kAtmosphericCO2);
+            auto* w = open<frmCO2>(p);
+            QCOMPARE(child<QRadioButton>(w, "optFixCO2")->isChecked(), c.before != 0);
+            QCOMPARE(std::pair(shown(w, "txtCO2"), shown(w, "lblCO2")),
+                     std::pair(c.before != 0, c.before != 0));
+            if (c.before) QCOMPARE(textOf(w, "txtCO2"), QString::number(c.before));
+            QCOMPARE(child<QRadioButton>(w, "optFixCO2")->accessibleName(), QString("Fix the CO2 pressure"));
+            screenshot(w, c.before ? "frmCO2-fixed" : "frmCO2-not-fixed");
+            if (*c.button) click(child<QRadioButton>(w, c.button));
+            QCOMPARE(shown(w, "txtCO2"), c.after != 999.0f);
+            if (!c.factor.isEmpty()) type(w, "txtCO2", c.factor);
+            leave(w, "cmdMain");
+            QCOMPARE(p.st().pCO2, c.after);
+        }
+    }
+
+    // Every field changed, then "Quit without store" (or Esc): nothing shared changes.
+    void quitStoresNothingAndPrecisionStores() {
+        Program p;
+        const auto shared = [&p] {
+            const ProgramState& s = p.st();
+            return std::tuple(s.pCO2, s.Precision, s.Comrat, s.Cactfract, s.Itermax, s.Directory, s.ProgMode,
+                              s.Solver, s.main.txtClay);
+        };
+        const auto before = shared();
+        auto* co2 = open<frmCO2>(p);
+        click(child<QRadioButton>(co2, "optFixCO2"));
+        type(co2, "txtCO2", "4");
+        leave(co2, "cmdQuit");
+        auto* precision = open<frmPrecision>(p);
+        type(precision, "txtPrecision", "1");
+        QPointer<QWidget> alive(precision);
+        QTest::keyClick(child<QLineEdit>(precision, "txtPrecision"), Qt::Key_Escape);
+        QTRY_VERIFY(alive.isNull());
+        auto* other = open<frmOther>(p);
+        choose(other, "lstMode", "Aqueous speciation only");
+        choose(other, "lstSolver", "Newton");
+        for (const char* box : {"txtItermax", "txtComrat", "txtCactfract"}) type(other, box, "7");
+        type(other, "txtDirectory", p.file("elsewhere"));
+        leave(other, "cmdQuit");
+        QVERIFY(shared() == before);
+
+        precision = open<frmPrecision>(p);
+        QCOMPARE(textOf(precision, "txtPrecision"), QString("0.01"));
+        screenshot(precision, "frmPrecision");
+        type(precision, "txtPrecision", "0.001");
+        leave(precision, "cmdMain");
+        QCOMPARE(p.st().Precision, 0.001f);
+    }
+
+    // Water zeroes and hides the main window's sorption inputs; back to Soil shows them, zeroed.
+    void otherShowsTheStateWaterAndSoilChangeTheMainWindowAndTheFolderIsMade() {
+        InputProgram p;
+        frmMain& m = p.w;
+        type(m.txtClay, "3");
+        type(m.txtSolids, "5");
+        type(m.txtGamm, "0.7");
+        p.st().main.txtDOC = "2";
+        auto* w = open<frmOther>(p);
+        QCOMPARE(
+            (QStringList{chosen(w, "lstMode"), chosen(w, "lstSolver"), textOf(w, "txtItermax"),
+                         textOf(w, "txtComrat"), textOf(w, "txtCactfract"), textOf(w, "txtDirectory")}),
+            (QStringList{"Sorption included", "Successive substitution", "10000", "0.5", "0.65", p.dir()}));
+        QCOMPARE(child<QLineEdit>(w, "txtCactfract")->accessibleName(),
+                 QString("Dissolved fulvic acid as a fraction of DOC"));
+        screenshot(w, "frmOther-soil");
+        choose(w, "lstMode", "Aqueous speciation only");
+        for (const char* name : {"lblComrat", "txtComrat", "lblCactfract", "txtCactfract"})
+            QVERIFY2(!shown(w, name), name);
+        screenshot(w, "frmOther-water");
+        choose(w, "lstSolver", "Newton");
+        type(w, "txtComrat", "0.4");
+        type(w, "txtItermax", "-1.5"); // rounded down, as a whole count
+        leave(w, "cmdMain");
+        QCOMPARE(std::tuple(p.st().ProgMode, p.st().Solver, p.st().Comrat, p.st().Itermax),
+                 std::tuple(std::string("Water"), std::string("Newton"), 0.4f, i16(-2)));
+        const MainForm& s = p.st().main;
+        QCOMPARE((std::vector{s.txtClay, s.txtSolids, s.txtDOC, s.txtGamm}),
+                 (std::vector<std::string>{"0.0", "0.0", "0.0", "1.00"}));
+        for (QWidget* c :
+             std::initializer_list<QWidget*>{m.lblClay, m.txtClay, m.lblCsolid, m.txtSolids, m.lblDocconc,
+                                             m.lstDOC, m.txtDOC, m.lblGamm, m.txtGamm})
+            QVERIFY2(!c->isVisible(), qPrintable(c->objectName()));
+
+        w = open<frmOther>(p);
+        QCOMPARE(chosen(w, "lstSolver"), QString("Newton"));
+        choose(w, "lstMode", "Sorption included");
+        QVERIFY(shown(w, "txtComrat"));
+        leave(w, "cmdMain");
+        QCOMPARE(p.st().ProgMode, std::string("Soil"));
+        QVERIFY(m.txtClay->isVisible() && m.txtSolids->isVisible() && m.txtGamm->isVisible());
+        QVERIFY(!m.txtDOC->isVisible()); // DOC still "Calculated"
+        QCOMPARE(m.txtClay->text(), QString("0.0"));
+
+        w = open<frmOther>(p); // a new working folder is made
+        type(w, "txtDirectory", "  " + p.file("runs/new") + "/ ");
+        leave(w, "cmdMain");
+        QCOMPARE(QString::fromStdString(p.st().Directory), p.file("runs/new"));
+        QVERIFY(QFileInfo(p.file("runs/new")).isDir());
+        // Refused, the window open and nothing stored: a folder that cannot be made, and an iteration
+        // limit beyond a 16-bit count (32767.5 is rounded down and kept).
+        writeFile(p.file("afile"), "");
+        w = open<frmOther>(p);
+        type(w, "txtDirectory", p.file("afile/sub"));
+        type(w, "txtComrat", "0.25");
+        click(child<QPushButton>(w, "cmdMain"));
+        type(w, "txtDirectory", p.dir());
+        type(w, "txtItermax", "32768");
+        click(child<QPushButton>(w, "cmdMain"));
+        QCOMPARE(p.ui().messages().size(), std::size_t(2));
+        QVERIFY2(p.ui().messages()[1].text.contains("32767"), qPrintable(p.said()));
+        QCOMPARE(std::tuple(p.st().Directory, p.st().Itermax, p.st().Comrat),
+                 std::tuple(p.file("runs/new").toStdString(), i16(-2), 0.4f));
+        type(w, "txtItermax", "32767.5");
+        leave(w, "cmdMain");
+        QCOMPARE(p.st().Itermax, i16(32767));
+    }
+
+    void firstStartCopiesWithoutOverwriting() {
+        Program p;
+        const QString work = p.file("home/kelvaspec");
+        QVERIFY(QDir().mkpath(work));
+        writeFile(work + "/water.DAT", "mine");
+        const QByteArray home = qgetenv("HOME");
+        qputenv("HOME", p.file("home").toUtf8());
+        p.st().Directory.clear(); // as the program starts: the default folder in the home folder
+        prepareWorkingDirectory(p.app(), sourcePath("data"));
+        QCOMPARE(QString::fromStdString(p.st().Directory), work);
+        for (const char* f : {"default.DBS", "soil.DAT", "sweep.DAT", "multi.DAT"})
+            QVERIFY2(QFileInfo::exists(work + "/" + f), f);
+        QCOMPARE(readFile(work + "/water.DAT"), QByteArray("mine"));
+        QVERIFY(p.ui().messages().empty());
+        p.st().Directory = (work + "/water.DAT/sub").toStdString(); // cannot be made
+        prepareWorkingDirectory(p.app(), sourcePath("data"));
+        QVERIFY2(p.said().contains("water.DAT/sub"), qPrintable(p.said()));
+        qputenv("HOME", home);
     }
 };
 

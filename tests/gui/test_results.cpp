@@ -1,6 +1,9 @@
 // The result windows: a result file shown as the user sees it, problems picked from the
 // selector, the sweep table and its chart, saved and reopened files, files that cannot be
-// shown, and the way back.
+// shown, and the way back; their tables exported to spreadsheet workbooks (written in the working
+// folder, opened in the spreadsheet program, never replacing a file) and their pages printed, or
+// saved as PDF files where there is no printer.
+#include "files/numtext.h"
 #include "gui/support/guitest.h"
 #include "input/frmMain.h"
 #include "results/SweepChart.h"
@@ -9,13 +12,16 @@
 #include "results/frmOut3.h"
 #include "results/frmOut4.h"
 #include "results/frmSweepout.h"
+#include "support/xlsxread.h"
 
 #include <QAction>
 #include <QChart>
+#include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QLineSeries>
 #include <QLogValueAxis>
+#include <QProcess>
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QValueAxis>
@@ -47,18 +53,60 @@ template <class S> S* series(QChart* c, const QString& name) {
     return nullptr;
 }
 
+// Gives a command as the user does: a menu entry of frmOut1, or a button.
+void command(QWidget* w, const char* name) {
+    if (auto* a = w->findChild<QAction*>(name)) {
+        QVERIFY2(a->isEnabled(), name);
+        a->trigger();
+    } else {
+        click(child<QPushButton>(w, name));
+    }
+}
+
+// The workbook's one sheet holds the grid as shown: captions as texts, column 0 as text, the
+// rest as the number each text begins with, in the column's form; `maxCols` columns at most.
+void sameAsGrid(const QString& book, ui::Grid* g, int captionRows, const QString& numberFormat, int maxCols) {
+    const auto sheets = testxlsx::readXlsx(book.toStdString());
+    QCOMPARE(sheets.size(), std::size_t(1));
+    const testxlsx::Sheet& s = sheets.front();
+    QCOMPARE(s.rows, g->rowCount());
+    QCOMPARE(s.cols, std::min(g->columnCount(), maxCols));
+    for (int r = 0; r < s.rows; ++r)
+        for (int c = 0; c < s.cols; ++c) {
+            const QString shown = g->text(r, c);
+            const testxlsx::Cell* cell = s.at(r, c);
+            const QString where = QString("cell (%1, %2) \"%3\"").arg(r).arg(c).arg(shown);
+            if (r < captionRows || c == 0) {
+                QVERIFY2(shown.isEmpty() ? cell == nullptr : cell && cell->type == 's', qPrintable(where));
+                if (cell) QCOMPARE(QString::fromStdString(cell->text), shown);
+                continue;
+            }
+            QVERIFY2(cell && cell->type == 'n', qPrintable(where));
+            QCOMPARE(cell->number, text::leadingNumber(shown.toStdString()));
+            if (c == 1 && !numberFormat.isEmpty())
+                QCOMPARE(QString::fromStdString(cell->format), numberFormat);
+        }
+}
+
+QString run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000)) return {};
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
 } // namespace
 
 class TestResults : public QObject {
     Q_OBJECT
   private slots:
-    void goldenSoilResultAsTheUserSeesIt() {
+    void soilAndWaterResultsAndPrecipitationAsTheUserSeesThemAndFilesThatCannotBeShownRefused() {
         Program p;
         auto& w = p.app().window<frmOut1>();
-        w.openResultFile(p.copyData("examples/golden/soil.OUT"));
-        QVERIFY(w.isVisible());
-        QCOMPARE(p.st().Outflag, std::string("c"));
-        QVERIFY(p.ui().messages().empty());
+        const QString golden = p.copyData("examples/golden/soil.OUT");
+        w.openResultFile(golden);
+        QCOMPARE(std::tuple(w.isVisible(), p.st().Outflag, p.said()),
+                 std::tuple(true, std::string("c"), QString()));
         // One problem: no selector, no sweep button, no error marker, no precipitation details.
         for (const char* hidden :
              {"cboProbno", "lblProbno", "cmdSweep", "lblError", "txtFepconc", "lblFeproc"})
@@ -97,13 +145,77 @@ class TestResults : public QObject {
         screenshot(&totals, "frmOut4");
         click(child<QPushButton>(&totals, "cmdBack"));
         QVERIFY(!totals.isVisible() && w.isVisible());
+
+        // A water result hides what only a soil result holds.
+        w.openResultFile(runExample(p, "water.DAT", "water.OUT"));
+        QCOMPARE(p.st().ProgMode, std::string("Water"));
+        for (QWidget* win : std::initializer_list<QWidget*>{&w, &species, &misc})
+            QVERIFY(!shown(win, "cmdTotaq"));
+        QVERIFY(!shown(&w, "txtDOC") && !shown(&w, "lblDOC") && !shown(&misc, "txtRatioclay"));
+        QVERIFY(!child<QAction>(&w, "mnuOptionsExcel2")->isEnabled());
+        QCOMPARE(child<ui::Grid>(&p.app().window<frmOut4>(), "grdTotals")->rowCount(), 2);
+        screenshot(&w, "frmOut1-water");
+
+        // A soil result brings everything back; here with iron that precipitates.
+        writeFile(p.file("fe.OUT"),
+                  readFile(sourcePath("data/examples/golden/soil.OUT"))
+                      .replace("\"[Fe(OH)3 ppt]\",\"No\",0\r\n\"\"",
+                               "\"[Fe(OH)3 ppt]\",\"Yes\",1.5E-06\r\n\"% Tot Fe pptd \",75"));
+        w.openResultFile(p.file("fe.OUT"));
+        QVERIFY(shown(&w, "txtDOC") && shown(&species, "cmdTotaq"));
+        QVERIFY(child<QAction>(&w, "mnuOptionsExcel2")->isEnabled());
+        QCOMPARE((QStringList{textOf(&w, "txtFeppt"), textOf(&w, "txtFepconc"), textOf(&w, "txtFeproc"),
+                              textOf(&w, "txtAlppt")}),
+                 (QStringList{"Yes", " 1.5E-06", " 75", "No"}));
+        for (const char* name : {"txtFepconc", "lblFemol", "txtFeproc", "lblFeproc"})
+            QVERIFY2(shown(&w, name), name);
+        for (const char* name : {"txtAlpconc", "lblAlmol", "txtAlproc", "lblAlproc"})
+            QVERIFY2(!shown(&w, name), name);
+        screenshot(&w, "frmOut1-precipitation");
+
+        // Files that cannot be shown are refused with a message.
+        const QByteArray text = readFile(golden);
+        const std::pair<QByteArray, QString> cases[] = {
+            {"", "the file is empty"},
+            {readFile(sourcePath("data/examples/soil.DAT")), "not a Kelvaspec result file"},
+            {text.left(text.indexOf("\"CONCENTRATIONS")), "the file ends before"},
+            {QByteArray(text).replace("\"pH \",4.03914674523047", "\"pH \",\"four\""),
+             "line 7, field 2: expected the pH"}};
+        for (const auto& [content, reason] : cases) {
+            w.openResultFile(golden);
+            p.ui().clearLog();
+            writeFile(p.file("bad.OUT"), content);
+            p.ui().chooseFile(p.file("bad.OUT"));
+            child<QAction>(&w, "mnuFileOpen")->trigger();
+            QCOMPARE(p.ui().messages().size(), std::size_t(1));
+            const auto& m = p.ui().messages().front();
+            QCOMPARE(m.title, QString("Kelvaspec Error"));
+            QVERIFY2(m.text.contains("bad.OUT") && m.text.contains(reason), qPrintable(m.text));
+            // Nothing of the previous file stays on show.
+            QCOMPARE(textOf(&w, "txtpH") + row(&w, "grdFractmast", 1).join(""), QString());
+            QCOMPARE(child<ui::Grid>(&p.app().window<frmOut2>(), "grdSpecies")->text(1, 0), QString());
+        }
     }
 
-    // An "Only multi" list with problem 2 stopped at the limit, opened from the menu while the
-    // last run's "Tempo.out" holds another result: picking re-reads the chosen file.
-    void aListOpenedPickedAndSaved() {
+    // An "Only multi" list drawn against the problem number; then the same list with problem 2
+    // stopped at the limit, opened from the menu while the last run's "Tempo.out" holds another
+    // result: picking re-reads the chosen file.
+    void aListDrawnAgainstTheProblemNumberThenOpenedPickedAndSaved() {
         Program p;
-        const QString multi = runExample(p, "multi.DAT", "multi.OUT");
+        runExample(p, "multi.DAT");
+        p.st().Sweepmode = "Only multi"; // as after the run of that list
+        p.app().window<frmOut1>().showRunResults();
+        auto& s = p.app().window<frmSweepout>();
+        s.showState();
+        auto* g = child<ui::Grid>(&s, "grdSweep");
+        QCOMPARE(std::pair(g->rowCount(), g->columnCount()), std::pair(5, 2));
+        auto* ph = series<QLineSeries>(child<SweepChart>(&s, "chtSweep")->chart(), "pH");
+        QVERIFY(ph && ph->count() == 3);
+        QCOMPARE(ph->at(2), QPointF(3, g->text(4, 1).toDouble()));
+        screenshot(&s, "frmSweepout-only-multi");
+
+        const QString multi = p.file("multi.OUT");
+        QFile::rename(p.file("Tempo.out"), multi);
         QByteArray text = readFile(multi);
         stopAtLimit(text, 2);
         writeFile(multi, text);
@@ -136,70 +248,6 @@ class TestResults : public QObject {
         child<QAction>(&w, "mnuFileSave")->trigger();
         QCOMPARE(p.ui().messages().size(), std::size_t(1));
         QVERIFY(!QFile::exists(p.file("no-such-folder/kept.OUT")));
-    }
-
-    void waterModeAndPrecipitationShowWhatTheFileHolds() {
-        Program p;
-        auto& w = p.app().window<frmOut1>();
-        auto& species = p.app().window<frmOut2>();
-        auto& misc = p.app().window<frmOut3>();
-        w.openResultFile(runExample(p, "water.DAT", "water.OUT"));
-        QCOMPARE(p.st().ProgMode, std::string("Water"));
-        for (QWidget* win : std::initializer_list<QWidget*>{&w, &species, &misc})
-            QVERIFY(!shown(win, "cmdTotaq"));
-        QVERIFY(!shown(&w, "txtDOC") && !shown(&w, "lblDOC") && !shown(&misc, "txtRatioclay"));
-        QVERIFY(!child<QAction>(&w, "mnuOptionsExcel2")->isEnabled());
-        QCOMPARE(child<ui::Grid>(&p.app().window<frmOut4>(), "grdTotals")->rowCount(), 2);
-        screenshot(&w, "frmOut1-water");
-
-        // A soil result brings everything back; here with iron that precipitates.
-        writeFile(p.file("fe.OUT"),
-                  readFile(sourcePath("data/examples/golden/soil.OUT"))
-                      .replace("\"[Fe(OH)3 ppt]\",\"No\",0\r\n\"\"",
-                               "\"[Fe(OH)3 ppt]\",\"Yes\",1.5E-06\r\n\"% Tot Fe pptd \",75"));
-        w.openResultFile(p.file("fe.OUT"));
-        QVERIFY(shown(&w, "txtDOC") && shown(&species, "cmdTotaq"));
-        QVERIFY(child<QAction>(&w, "mnuOptionsExcel2")->isEnabled());
-        QCOMPARE((QStringList{textOf(&w, "txtFeppt"), textOf(&w, "txtFepconc"), textOf(&w, "txtFeproc"),
-                              textOf(&w, "txtAlppt")}),
-                 (QStringList{"Yes", " 1.5E-06", " 75", "No"}));
-        for (const char* name : {"txtFepconc", "lblFemol", "txtFeproc", "lblFeproc"})
-            QVERIFY2(shown(&w, name), name);
-        for (const char* name : {"txtAlpconc", "lblAlmol", "txtAlproc", "lblAlproc"})
-            QVERIFY2(!shown(&w, name), name);
-        screenshot(&w, "frmOut1-precipitation");
-    }
-
-    void filesThatCannotBeShownAreRefusedWithAMessage_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("reason");
-        const QByteArray golden = readFile(sourcePath("data/examples/golden/soil.OUT"));
-        QTest::newRow("empty") << QByteArray() << "the file is empty";
-        QTest::newRow("problem file")
-            << readFile(sourcePath("data/examples/soil.DAT")) << "not a Kelvaspec result file";
-        QTest::newRow("truncated") << golden.left(golden.indexOf("\"CONCENTRATIONS"))
-                                   << "the file ends before";
-        QTest::newRow("text for a number")
-            << QByteArray(golden).replace("\"pH \",4.03914674523047", "\"pH \",\"four\"")
-            << "line 7, field 2: expected the pH";
-    }
-    void filesThatCannotBeShownAreRefusedWithAMessage() {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, reason);
-        Program p;
-        auto& w = p.app().window<frmOut1>();
-        w.openResultFile(p.copyData("examples/golden/soil.OUT"));
-        writeFile(p.file("bad.OUT"), content);
-        p.ui().chooseFile(p.file("bad.OUT"));
-        child<QAction>(&w, "mnuFileOpen")->trigger();
-        QCOMPARE(p.ui().messages().size(), std::size_t(1));
-        const auto& m = p.ui().messages().front();
-        QCOMPARE(m.title, QString("Kelvaspec Error"));
-        QVERIFY2(m.text.contains("bad.OUT") && m.text.contains(reason), qPrintable(m.text));
-        // Nothing of the previous file stays on show.
-        QCOMPARE(textOf(&w, "txtpH"), QString());
-        QCOMPARE(row(&w, "grdFractmast", 1).join(""), QString());
-        QCOMPARE(child<ui::Grid>(&p.app().window<frmOut2>(), "grdSpecies")->text(1, 0), QString());
     }
 
     // A pH sweep with problem 3 stopped at the iteration limit and no Cu species row in problem 4;
@@ -296,19 +344,111 @@ class TestResults : public QObject {
         QVERIFY(!w.isVisible() && main.isVisible());
     }
 
-    void independentProblemsAreDrawnAgainstTheirNumber() {
+    void tablesGoToNewWorkbooksThatOpenInTheSpreadsheetProgramAndPagesToThePrinterOrAPdf() {
         Program p;
-        runExample(p, "multi.DAT");
-        p.st().Sweepmode = "Only multi"; // as after the run of that list
-        p.app().window<frmOut1>().showRunResults();
-        auto& s = p.app().window<frmSweepout>();
-        s.showState();
-        auto* g = child<ui::Grid>(&s, "grdSweep");
-        QCOMPARE(std::pair(g->rowCount(), g->columnCount()), std::pair(5, 2));
-        auto* ph = series<QLineSeries>(child<SweepChart>(&s, "chtSweep")->chart(), "pH");
-        QVERIFY(ph && ph->count() == 3);
-        QCOMPARE(ph->at(2), QPointF(3, g->text(4, 1).toDouble()));
-        screenshot(&s, "frmSweepout-only-multi");
+        auto& w = p.app().window<frmOut1>();
+        w.openResultFile(p.copyData("examples/golden/sweep.OUT"));
+        pick(child<QComboBox>(&w, "cboProbno"), 1);
+        click(child<QPushButton>(&w, "cmdSpecies"));
+        click(child<QPushButton>(&w, "cmdTotaq"));
+        click(child<QPushButton>(&w, "cmdSweep"));
+        auto& sweep = p.app().window<frmSweepout>();
+        const struct {
+            QWidget* window;
+            const char* command;
+            ui::Grid* grid;
+            int captionRows;
+            QString file;
+            QString numberFormat; // of column 1
+        } cases[] = {
+            {&w, "mnuOptionsExcel1", child<ui::Grid>(&p.app().window<frmOut2>(), "grdSpecies"), 1,
+             "species-problem-2.xlsx", "0.0000E+00"},
+            {&w, "mnuOptionsExcel2", child<ui::Grid>(&p.app().window<frmOut4>(), "grdTotals"), 1,
+             "totals-problem-2.xlsx", "0.0000E+00"},
+            {&sweep, "cmdExcellera", child<ui::Grid>(&sweep, "grdSweep"), 2, "sweep-table.xlsx", ""},
+        };
+        for (const auto& c : cases) {
+            command(c.window, c.command);
+            const QString path = p.file(c.file);
+            QVERIFY2(QFile::exists(path), qPrintable(path));
+            QCOMPARE(p.ui().openedExternally().last(), path);
+            QCOMPARE(p.ui().messages().back().title, QString("Warning!"));
+            QVERIFY(p.ui().messages().back().text.contains(path));
+            sameAsGrid(path, c.grid, c.captionRows, c.numberFormat, 7);
+        }
+        // The sweep table's kinds are captions; its pH column numbers.
+        const auto sheet = testxlsx::readXlsx(p.file("sweep-table.xlsx").toStdString()).front();
+        QCOMPARE(QString::fromStdString(sheet.at(1, 2)->text), QString("Concentration"));
+        QCOMPARE(sheet.at(3, 1)->number, 4.2);
+
+        p.ui().setExternalOpenWorks(false); // again: a new file beside the first, and no program
+        command(&w, "mnuOptionsExcel1");
+        QVERIFY(QFile::exists(p.file("species-problem-2 (2).xlsx")));
+        QCOMPARE(p.ui().messages().back().title, QString("Warning!"));
+        QVERIFY2(p.ui().messages().back().text.contains("No program") &&
+                     p.ui().messages().back().text.contains(p.file("species-problem-2 (2).xlsx")),
+                 qPrintable(p.said()));
+
+        // Printing hands the window as shown to the printer; a failure is told.
+        p.ui().clearLog();
+        command(&w, "mnuOptionsPrint");
+        command(&sweep, "cmdPrint");
+        const auto& jobs = p.printer().jobs();
+        QCOMPARE(jobs.size(), std::size_t(2));
+        QCOMPARE(std::tuple(jobs[0].page.data(), jobs[0].pdfStem, jobs[0].pdfDir),
+                 std::tuple(w.centralWidget(), QString("output-problem-2"), p.dir()));
+        QCOMPARE(jobs[1].page.data(), static_cast<QWidget*>(&sweep));
+        QVERIFY(p.ui().messages().empty()); // printed: nothing to tell
+        p.printer().setAnswer({ui::PrintResult::Kind::Failed, {}, "the printer is out of paper"});
+        command(&sweep, "cmdPrint");
+        QVERIFY2(p.said().startsWith("Error: ") && p.said().contains("out of paper"), qPrintable(p.said()));
+
+        // The real printing code on a computer without a printer: one PDF page per window, holding
+        // the window's text.
+        p.app().setPrinter(std::make_unique<ui::QtPrinter>(/*pdfOnly=*/true));
+        pick(child<QComboBox>(&w, "cboProbno"), 0);
+        const struct {
+            QWidget* window;
+            const char* command;
+            QString pdf;
+            QStringList texts;
+        } pages[] = {
+            {&w,
+             "mnuOptionsPrint",
+             "output-problem-1.pdf",
+             {"Fractional distribution of master species", "No. of iterations", "View species table",
+              child<ui::Grid>(&w, "grdFractmast")->text(1, 0)}},
+            {&sweep,
+             "cmdPrint",
+             "sweep-results.pdf",
+             {"Problem no.", "Print this page to printer", child<ui::Grid>(&sweep, "grdSweep")->text(2, 2)}},
+        };
+        for (const auto& c : pages) {
+            c.window->show();
+            QCoreApplication::processEvents(); // laid out as the user sees it
+            command(c.window, c.command);
+            const QString pdf = p.file(c.pdf);
+            QVERIFY2(QFile::exists(pdf), qPrintable(pdf));
+            QVERIFY(p.ui().messages().back().text.contains(pdf));
+            QVERIFY(run("pdfinfo", {pdf}).contains(QRegularExpression("Pages:\\s+1\\n")));
+            const QString text = run("pdftotext", {"-layout", pdf, "-"});
+            for (const QString& t : c.texts) QVERIFY2(text.contains(t), qPrintable(t + " not in\n" + text));
+            const QString png =
+                QStringLiteral(KELVA_BINARY_DIR) + "/screenshots/print-" + QFileInfo(pdf).baseName();
+            QDir().mkpath(QFileInfo(png).path());
+            run("pdftoppm", {"-png", "-r", "80", "-singlefile", pdf, png});
+            QVERIFY(QFile::exists(png + ".png"));
+        }
+
+        writeFile(p.file("plain"), ""); // a folder that cannot be made
+        p.st().Directory = p.file("plain/folder").toStdString();
+        p.ui().clearLog();
+        command(&w, "mnuOptionsExcel2");
+        QCOMPARE(std::pair(p.ui().messages().size(), p.ui().messages()[0].icon),
+                 std::pair(std::size_t(1), ui::Icon::Stop));
+        QVERIFY2(p.said().startsWith("Error: ") && p.said().contains("Not a directory"),
+                 qPrintable(p.said()));
+        QVERIFY(p.ui().openedExternally().isEmpty());
     }
 };
 

@@ -2,7 +2,7 @@
 // units offered, the selection, values that are no numbers, going back, and a run of each kind
 // from the window compared with the batch runner.
 #include "files/numtext.h"
-#include "gui/support/inputwindow.h"
+#include "gui/support/guitest.h"
 #include "results/frmOut1.h"
 #include "results/frmSweepout.h"
 #include "sweep/frmSweepinp.h"
@@ -60,97 +60,81 @@ class SweepProgram : public InputProgram {
 class TestSweepinp : public QObject {
     Q_OBJECT
   private slots:
-    void pagesOfSeparateValues_data() {
-        QTest::addColumn<QString>("count");
-        QTest::addColumn<QString>("next"); // caption on page 1; empty: no next page
-        QTest::addColumn<int>("second");   // boxes on page 2
-        QTest::newRow("15") << "15" << QString("Next 5") << 5;
-        QTest::newRow("20") << "20" << QString("Next 10") << 10;
-        QTest::newRow("exactly 10") << "10" << QString() << 0;
-        QTest::newRow("25 stays within 20") << "25" << QString("Next 10") << 10;
-    }
     void pagesOfSeparateValues() {
-        QFETCH(QString, count);
-        QFETCH(QString, next);
-        QFETCH(int, second);
-        SweepProgram p;
-        click(p.g->chkpH);
-        type(p.g->txtSweepno, count);
-        click(p.g->cmdSepar);
-        QCOMPARE(p.st().Sweepmode, std::string("Sweep - no increment"));
-        QVERIFY(!p.g->txtStartpH->isVisible() && p.g->cmdStartincr->isVisible() &&
-                !p.g->cmdPrev10->isVisible());
-        QCOMPARE(std::tuple(p.boxes(), p.g->cmdNext10->isVisible()), std::tuple(10, !next.isEmpty()));
-        if (next.isEmpty()) { // the count can change while the values are shown
-            type(p.g->txtSweepno, "13");
-            QCOMPARE(std::pair(p.boxes(), p.g->cmdNext10->text()), std::pair(10, QString("Next 3")));
+        const struct {
+            const char* count;
+            QString next; // caption on page 1; empty: no next page
+            int second;   // boxes on page 2
+        } cases[] = {{"15", "Next 5", 5}, {"20", "Next 10", 10}, {"10", "", 0}, {"25", "Next 10", 10}};
+        for (const auto& c : cases) {
+            SweepProgram p;
+            click(p.g->chkpH);
+            type(p.g->txtSweepno, c.count);
+            click(p.g->cmdSepar);
+            QCOMPARE(p.st().Sweepmode, std::string("Sweep - no increment"));
+            QVERIFY(!p.g->txtStartpH->isVisible() && p.g->cmdStartincr->isVisible() &&
+                    !p.g->cmdPrev10->isVisible());
+            QCOMPARE(std::tuple(p.boxes(), p.g->cmdNext10->isVisible()), std::tuple(10, !c.next.isEmpty()));
+            if (c.next.isEmpty()) { // the count can change while the values are shown
+                type(p.g->txtSweepno, "13");
+                QCOMPARE(std::pair(p.boxes(), p.g->cmdNext10->text()), std::pair(10, QString("Next 3")));
+                click(p.g->cmdNext10);
+                type(p.g->txtSweepno, "8"); // the second page holds no value any more: back to the first
+                QCOMPARE(std::tuple(p.boxes(), p.g->cmdNext10->isVisible(), p.g->cmdPrev10->isVisible()),
+                         std::tuple(8, false, false));
+                continue;
+            }
+            QCOMPARE(p.g->cmdNext10->text(), c.next);
+            type(p.g->txtSweepval[3], "6.5");
             click(p.g->cmdNext10);
-            type(p.g->txtSweepno, "8"); // the second page holds no value any more: back to the first
             QCOMPARE(std::tuple(p.boxes(), p.g->cmdNext10->isVisible(), p.g->cmdPrev10->isVisible()),
-                     std::tuple(8, false, false));
-            return;
+                     std::tuple(c.second, false, true));
+            type(p.g->txtSweepval[1], "7.5");
+            click(p.g->cmdPrev10);
+            QCOMPARE(std::tuple(p.boxes(), p.g->cmdNext10->text(), p.g->cmdPrev10->isVisible(),
+                                p.g->txtSweepval[3]->text(), p.st().SweeppH[11]),
+                     std::tuple(10, c.next, false, QString("6.5"), std::string("7.5"))); // the values stay
         }
-        QCOMPARE(p.g->cmdNext10->text(), next);
-        type(p.g->txtSweepval[3], "6.5");
-        click(p.g->cmdNext10);
-        QCOMPARE(std::tuple(p.boxes(), p.g->cmdNext10->isVisible(), p.g->cmdPrev10->isVisible()),
-                 std::tuple(second, false, true));
-        type(p.g->txtSweepval[1], "7.5");
-        click(p.g->cmdPrev10);
-        QCOMPARE(std::tuple(p.boxes(), p.g->cmdNext10->text(), p.g->cmdPrev10->isVisible(),
-                            p.g->txtSweepval[3]->text(), p.st().SweeppH[11]),
-                 std::tuple(10, next, false, QString("6.5"), std::string("7.5"))); // the values stay
     }
 
-    void theNumberOfProblemsIsHeldWithin1To20_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("shown");
-        QTest::newRow("25") << "25" << 20;
-        QTest::newRow("0") << "0" << 1;
-        QTest::newRow("no number") << "many" << 1;
-        QTest::newRow("7.5") << "7.5" << 7;
-    }
     void theNumberOfProblemsIsHeldWithin1To20() {
-        QFETCH(QString, typed);
-        QFETCH(int, shown);
-        SweepProgram p;
-        click(p.g->chkMulti);
-        type(p.g->txtSweepno, typed);
-        click(p.g->cmdSave);
-        QCOMPARE(std::tuple(p.g->txtSweepno->text(), p.st().Multino.v, int(p.st().Nsweep), p.st().Multicap),
-                 std::tuple(QString::number(shown), double(shown), shown, std::string("1")));
-        // Back in the main window, which now steps through the problems from problem 1.
-        QVERIFY(p.w.isVisible() && !p.g->isVisible() && p.w.cmdNextprob->isVisible());
-        QCOMPARE(p.w.lblNoprob->text(), QString("1"));
+        for (const auto& [typed, shown] : {std::pair{"25", 20}, {"0", 1}, {"many", 1}, {"7.5", 7}}) {
+            SweepProgram p;
+            click(p.g->chkMulti);
+            type(p.g->txtSweepno, typed);
+            click(p.g->cmdSave);
+            QCOMPARE(
+                std::tuple(p.g->txtSweepno->text(), p.st().Multino.v, int(p.st().Nsweep), p.st().Multicap),
+                std::tuple(QString::number(shown), double(shown), shown, std::string("1")));
+            // Back in the main window, which now steps through the problems from problem 1.
+            QVERIFY(p.w.isVisible() && !p.g->isVisible() && p.w.cmdNextprob->isVisible());
+            QCOMPARE(p.w.lblNoprob->text(), QString("1"));
+        }
     }
 
-    void theEntriesOfferedFollowTheProblem_data() {
-        QTest::addColumn<bool>("co2Fixed");
-        QTest::addColumn<QString>("mode");
-        QTest::addColumn<QStringList>("offered");
-        QTest::addColumn<QStringList>("notOffered");
+    void theEntriesOfferedFollowTheProblem() {
         const QStringList always{"Na", "Cu", "Cl", "CuOH+", "Cu(OH)2", "CuCl+", "CuCl2"};
         const QStringList carbonate{"HCO3-", "CuCO3", "NaCO3-", "CuHCO3+"};
         const QStringList never{"CaOH+", "ZnCl+", "MgOH+", "FeCl+"};
-        QTest::newRow("no fixed CO2") << false << "Soil" << always + QStringList{"DOC"} << carbonate + never;
-        QTest::newRow("fixed CO2") << true << "Soil" << always + carbonate << never;
-        QTest::newRow("water mode") << false << "Water" << always << QStringList{"DOC"};
-    }
-    void theEntriesOfferedFollowTheProblem() {
-        QFETCH(bool, co2Fixed);
-        QFETCH(QString, mode);
-        QFETCH(QStringList, offered);
-        QFETCH(QStringList, notOffered);
-        SweepProgram p(false);
-        if (co2Fixed) p.st().pCO2 = 3.5e-4f;
-        p.st().ProgMode = mode.toStdString();
-        p.openMenu();
-        QStringList got;
-        for (int i = 0; i < p.g->cboComp2->count(); ++i) got << p.g->cboComp2->itemText(i);
-        QCOMPARE(got.mid(0, 3), (QStringList{"Na", "Cu", "Cl"})); // the components first
-        for (const auto& s : offered) QVERIFY2(got.contains(s), qPrintable(s + " is not offered"));
-        for (const auto& s : notOffered) QVERIFY2(!got.contains(s), qPrintable(s + " is offered"));
-        QCOMPARE(p.g->cboComp2->currentIndex(), -1); // nothing chosen yet
+        const struct {
+            bool co2Fixed;
+            const char* mode;
+            QStringList offered, notOffered;
+        } cases[] = {{false, "Soil", always + QStringList{"DOC"}, carbonate + never},
+                     {true, "Soil", always + carbonate, never},
+                     {false, "Water", always, {"DOC"}}};
+        for (const auto& c : cases) {
+            SweepProgram p(false);
+            if (c.co2Fixed) p.st().pCO2 = 3.5e-4f;
+            p.st().ProgMode = c.mode;
+            p.openMenu();
+            QStringList got;
+            for (int i = 0; i < p.g->cboComp2->count(); ++i) got << p.g->cboComp2->itemText(i);
+            QCOMPARE(got.mid(0, 3), (QStringList{"Na", "Cu", "Cl"})); // the components first
+            for (const auto& s : c.offered) QVERIFY2(got.contains(s), qPrintable(s + " is not offered"));
+            for (const auto& s : c.notOffered) QVERIFY2(!got.contains(s), qPrintable(s + " is offered"));
+            QCOMPARE(p.g->cboComp2->currentIndex(), -1); // nothing chosen yet
+        }
     }
 
     void theUnitListFollowsTheEntryAndTheSelectionHoldsPhAndSevenMore() {
@@ -238,61 +222,39 @@ class TestSweepinp : public QObject {
         QVERIFY(p.w.isVisible() && !p.w.cmdNextprob->isVisible() && p.st().Sweepmode == "No");
     }
 
-    void valuesThatAreNoNumbersAreRefused_data() {
-        QTest::addColumn<QStringList>("typed"); // start pH and increment
-        QTest::addColumn<int>("blank");         // separate values: the problem left empty
-        QTest::addColumn<QString>("box");       // shown, on its page
-        QTest::addColumn<QString>("says");
-        QTest::newRow("empty start") << QStringList{"", "0.5"} << 0 << "txtStartpH"
-                                     << QString("The box \"Start pH\" (the pH of problem 1) is empty.");
-        QTest::newRow("a comma") << QStringList{"7,5", "0.5"} << 0 << "txtStartpH"
-                                 << QString(
-                                        "The box \"Start pH\" (the pH of problem 1) holds \"7,5\", which is "
-                                        "not a number.");
-        QTest::newRow("empty step") << QStringList{"4", " "} << 0 << "txtIncpH"
-                                    << QString("The box \"Increment between values\" is empty.");
-        QTest::newRow("value 12") << QStringList{"", ""} << 12 << "txtSweepval_2"
-                                  << QString("The pH value of problem 12 is empty.");
-    }
     void valuesThatAreNoNumbersAreRefused() {
-        QFETCH(QStringList, typed);
-        QFETCH(int, blank);
-        QFETCH(QString, box);
-        QFETCH(QString, says);
-        SweepProgram p;
-        click(p.g->chkpH);
-        type(p.g->txtSweepno, "12");
-        type(p.g->txtStartpH, typed[0]);
-        type(p.g->txtIncpH, typed[1]);
-        if (blank > 0) {
-            click(p.g->cmdSepar);
-            QStringList values;
-            for (int k = 1; k <= 12; ++k) values << (k == blank ? "" : QString::number(4 + k));
-            p.typeValues(values);
-            click(p.g->cmdPrev10);
+        const struct {
+            QString start, step;
+            int blank;       // separate values: the problem left empty
+            const char* box; // shown, on its page
+            QString says;
+        } cases[] = {{"", "0.5", 0, "txtStartpH", "The box \"Start pH\" (the pH of problem 1) is empty."},
+                     {"7,5", "0.5", 0, "txtStartpH",
+                      "The box \"Start pH\" (the pH of problem 1) holds \"7,5\", which is not a number."},
+                     {"4", " ", 0, "txtIncpH", "The box \"Increment between values\" is empty."},
+                     {"", "", 12, "txtSweepval_2", "The pH value of problem 12 is empty."}};
+        for (const auto& c : cases) {
+            SweepProgram p;
+            click(p.g->chkpH);
+            type(p.g->txtSweepno, "12");
+            type(p.g->txtStartpH, c.start);
+            type(p.g->txtIncpH, c.step);
+            if (c.blank > 0) {
+                click(p.g->cmdSepar);
+                QStringList values;
+                for (int k = 1; k <= 12; ++k) values << (k == c.blank ? "" : QString::number(4 + k));
+                p.typeValues(values);
+                click(p.g->cmdPrev10);
+            }
+            click(p.g->cmdSave);
+            QCOMPARE(p.ui().messages().size(), std::size_t(1));
+            const auto& m = p.ui().messages().front();
+            QVERIFY2(m.text.startsWith(c.says), qPrintable(m.text));
+            QCOMPARE(
+                std::tuple(m.title, m.icon, p.st().Multicap),
+                std::tuple(QString("Kelvaspec error"), ui::Icon::Stop, std::string("0"))); // nothing saved
+            QVERIFY(p.g->isVisible() && child<QLineEdit>(p.g, c.box)->isVisible()); // on the value's page
         }
-        click(p.g->cmdSave);
-        QCOMPARE(p.ui().messages().size(), std::size_t(1));
-        const auto& m = p.ui().messages().front();
-        QVERIFY2(m.text.startsWith(says), qPrintable(m.text));
-        QCOMPARE(std::tuple(m.title, m.icon, p.st().Multicap),
-                 std::tuple(QString("Kelvaspec error"), ui::Icon::Stop, std::string("0"))); // nothing saved
-        QVERIFY(p.g->isVisible() && child<QLineEdit>(p.g, box)->isVisible()); // on the page of the value
-    }
-
-    void theRunRefusesASweepStartThatIsNoNumber() {
-        SweepProgram p;
-        click(p.g->chkpH);
-        type(p.g->txtSweepno, "3");
-        type(p.g->txtStartpH, "4");
-        type(p.g->txtIncpH, "1");
-        click(p.g->cmdSave);
-        QCOMPARE(p.w.txtpH->text(), QString("4"));
-        type(p.w.txtpH, "four");
-        click(p.w.cmdRun);
-        QVERIFY(!p.w.running() && !QFile::exists(p.file("Temp.dat")));
-        QCOMPARE(p.ui().messages().size(), std::size_t(1)); // the words are the core's
-        QVERIFY2(p.ui().messages()[0].text.contains("\"four\", which is not a number"), qPrintable(p.said()));
     }
 
     void eachKindOfRunGivesTheBatchRunnersResults_data() {
@@ -340,6 +302,15 @@ class TestSweepinp : public QObject {
         } else {
             QCOMPARE(std::tuple(p.w.txtpH->text(), p.w.txtpH->isVisible(), p.w.cmdNextprob->isVisible()),
                      std::tuple(pH.front(), true, false));
+        }
+        if (kind == "Sweep - increment") { // a start that is no number: the run refuses, in the core's words
+            type(p.w.txtpH, "four");
+            click(p.w.cmdRun);
+            QVERIFY(!p.w.running() && !QFile::exists(p.file("Temp.dat")));
+            QCOMPARE(p.ui().messages().size(), std::size_t(1));
+            QVERIFY2(p.said().contains("\"four\", which is not a number"), qPrintable(p.said()));
+            p.ui().clearLog();
+            type(p.w.txtpH, pH.front());
         }
 
         click(p.w.cmdRun);

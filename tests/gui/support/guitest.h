@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/App.h"
+#include "input/frmMain.h"
 #include "state/state.h"
 #include "ui/Grid.h"
 #include "ui/ScriptedPrinter.h"
@@ -13,6 +14,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QString>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -77,5 +79,33 @@ void writeFile(const QString& path, const QByteArray& bytes);
 QByteArray runBatch(Program& p, const QString& problems, const QString& out, const QString& db = {});
 // Solves data/examples/<name> against data/default.DBS into `out`; returns its path.
 QString runExample(Program& p, const QString& name, const QString& out = "Tempo.out");
+
+// The main input window shown and active in a fresh program, a database connected through the
+// real button, and components added as a user adds them.
+class InputProgram : public Program {
+  public:
+    InputProgram() : w(app().window<frmMain>()) {
+        w.show();
+        w.activateWindow(); // its shortcuts (Ctrl+R, Esc) act in the active window
+        if (!QTest::qWaitForWindowActive(&w)) qWarning("the main window did not become active");
+    }
+    // Connects data/default.DBS (copied into the working folder) with "Connect database".
+    void connectDefault() {
+        ui().chooseFile(copyData("default.DBS"));
+        click(w.cmdDatabase);
+    }
+    // Opens a copy of data/examples/<name>, with the default database beside it.
+    void openExample(const QString& name) {
+        copyData("default.DBS");
+        w.openProblemFile(copyData("examples/" + name));
+        QVERIFY(w.txtDb->isVisible());
+    }
+    void add(const QString& name, const QString& conc) {
+        choose(w.lstCompnames, name);
+        type(w.txtConc, conc);
+        click(w.cmdAdd);
+    }
+    frmMain& w;
+};
 
 } // namespace kelva::guitest
