@@ -112,36 +112,29 @@ TEST_F(HandOver, ResetterPutsBackAFreshUnsavedProblem) {
     w.lstUnit = {"Concentration"};
 
     resetter(*st);
-    EXPECT_EQ(st->Nmast, 0);
     for (int i = 1; i <= kRows; ++i) EXPECT_TRUE(!st->rows[i].visible && st->rows[i].txtName.empty()) << i;
     const auto& m = st->main;
     EXPECT_EQ(
         (Strs{m.txtCompname, m.txtTemp, m.txtHA, m.lblFilename, m.lblUnits, st->Sweepmode, st->Multicap}),
         (Strs{"Connect database", "25.0", "0.0", "Unsaved", "Mol / l", "No", "0"}));
-    EXPECT_EQ(std::tuple(st->Nsweep, st->Probno, st->Nprob, st->pCO2, st->Precision, st->Ncooh[1], st->Beta,
-                         st->Gamma),
-              std::tuple(0, 1, 1, 999.0f, 0.01f, 0.0f, 0.0, 0.0));
-    EXPECT_TRUE(st->Multino.empty() && st->Selname.empty() && st->Inputfile.empty());
-    EXPECT_TRUE(w.txtSweepval[3].empty() && w.cboComp2.empty() && w.lstUnit.empty());
-    EXPECT_EQ(std::tuple(w.Pagestart, w.cmdNext10Caption, w.txtSweepvalVisible[3], w.separateVisible,
-                         w.cmdPrev10Visible),
-              std::tuple(0, "Next 10", false, false, false));
-    EXPECT_FALSE(m.txtDbVisible || m.navVisible || st->sweep.chkMulti);
+    EXPECT_EQ(std::tuple(st->Nmast, st->Nsweep, st->Probno, st->Nprob, st->pCO2, st->Precision, st->Ncooh[1],
+                         st->Beta, st->Gamma, w.Pagestart, w.cmdNext10Caption, w.lblConame[1]),
+              std::tuple(0, 0, 1, 1, 999.0f, 0.01f, 0.0f, 0.0, 0.0, 0, "Next 10", "pH"));
+    EXPECT_TRUE(st->Multino.empty() && st->Selname.empty() && st->Inputfile.empty() &&
+                w.txtSweepval[3].empty() && w.cboComp2.empty() && w.lstUnit.empty());
+    EXPECT_FALSE(w.txtSweepvalVisible[3] || w.separateVisible || w.cmdPrev10Visible || m.txtDbVisible ||
+                 m.navVisible || w.chkMulti || m.txtDOCVisible);
     EXPECT_EQ(st->Directory, dir.path().string()); // the user's working directory stays
-    EXPECT_EQ(st->sweep.lblConame[1], "pH");
     // The pH is fixed after a reset, and the list says so.
-    EXPECT_EQ(std::tuple(st->PhFixed, m.lstpH), std::tuple("Yes", "Fixed at..."));
-    EXPECT_TRUE(m.txtpHVisible && m.txtGammVisible);
-    EXPECT_FALSE(m.txtDOCVisible);
+    EXPECT_EQ(std::tuple(st->PhFixed, m.lstpH, m.txtpHVisible, m.txtGammVisible),
+              std::tuple("Yes", "Fixed at...", true, true));
 }
 
 TEST(StartState, AgreesWithWhatTheWindowShows) {
     // The pH list starts at "To be calculated": a first run must not fix the pH at the hidden 7.00.
     auto st = freshState();
-    EXPECT_EQ(st->main.lstpH, "To be calculated");
-    EXPECT_FALSE(st->main.txtpHVisible);
-    EXPECT_EQ(st->PhFixed, "No");
-    EXPECT_EQ(st->main.lstDOC, "Calculated");
+    EXPECT_EQ(std::tuple(st->main.lstpH, st->main.txtpHVisible, st->PhFixed, st->main.lstDOC),
+              std::tuple("To be calculated", false, "No", "Calculated"));
     EXPECT_TRUE(st->main.txtGammVisible && st->main.sorptionVisible && !st->main.txtDOCVisible);
 }
 
@@ -182,12 +175,10 @@ TEST(Assigner, ShowsTheProblemValuesAndTheSweepSelection) {
 TEST(MainLists, PhDocAndProgramMode) {
     auto st = freshState();
     const auto& m = st->main;
-    lstpHClick(*st, "Fixed at...");
-    EXPECT_EQ(st->PhFixed, "Yes");
-    EXPECT_TRUE(m.txtpHVisible);
-    lstpHClick(*st, "To be calculated");
-    EXPECT_EQ(st->PhFixed, "No");
-    EXPECT_FALSE(m.txtpHVisible);
+    for (const auto& [item, fixed] : {std::pair{"Fixed at...", "Yes"}, {"To be calculated", "No"}}) {
+        lstpHClick(*st, item);
+        EXPECT_EQ(std::tuple(st->PhFixed, m.txtpHVisible), std::tuple(fixed, *fixed == 'Y'));
+    }
 
     lstDOCClick(*st, "Fixed");
     EXPECT_TRUE(m.txtDOCVisible && !m.txtGammVisible);
@@ -202,9 +193,8 @@ TEST(MainLists, PhDocAndProgramMode) {
     EXPECT_FALSE(m.txtGammVisible || m.sorptionVisible);
     st->ProgMode = "Soil";
     Pmoder(*st);
-    EXPECT_EQ(m.txtClay, "0.0"); // stays zero until typed again
-    EXPECT_TRUE(m.txtGammVisible && m.sorptionVisible);
-    EXPECT_FALSE(m.txtDOCVisible); // the DOC list still says "Calculated"
+    EXPECT_EQ(m.txtClay, "0.0"); // stays zero until typed again; the DOC list still says "Calculated"
+    EXPECT_TRUE(m.txtGammVisible && m.sorptionVisible && !m.txtDOCVisible);
     lstDOCClick(*st, "Fixed");
     st->ProgMode = "Water";
     Pmoder(*st);
