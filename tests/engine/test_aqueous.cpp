@@ -27,9 +27,7 @@ TEST(Makelist, ComponentsFirstThenComplexesWhoseComponentsAreAllPresent) {
     st->Tot[2] = -1e-3; // a negative total leaves Na out, and carbonate is absent ...
     makelist(*st);
     EXPECT_EQ(listed(*st), (std::vector<int>{1, 12, 51, 52, 240, 241}));
-    ASSERT_EQ(st->Nhslist, 2);
-    EXPECT_EQ(st->Hslist[1], 12);
-    EXPECT_EQ(st->Hslist[2], 240);
+    EXPECT_EQ(std::tuple(st->Nhslist, st->Hslist[1], st->Hslist[2]), std::tuple(2, 12, 240));
 
     st->pCO2 = 3.5e-4f; // ... unless the CO2 pressure is fixed
     makelist(*st);
@@ -77,13 +75,9 @@ TEST(Speciate, SlotThreeCountsOnlyWithAPositiveCoefficient) {
         addComponent(*st, no, name, z);
     addSpecies(*st, 300, "pos", 2, 12, 52, 1, 1, 1, 1, 1.0);
     addSpecies(*st, 301, "neg", 0, 12, 52, 1, 1, 1, -1, 1.0);
-    st->Tot[12] = 1e-6;
-    st->Tot[52] = 1e-3;
-    st->TempK = 298.16f;
+    std::tie(st->Tot[12], st->Tot[52], st->TempK) = std::tuple(1e-6, 1e-3, 298.16f);
     makelist(*st);
-    st->Act[1] = st->Act[12] = 1e-6;
-    st->Act[52] = 1e-3;
-    st->Ionic = 0.01;
+    std::tie(st->Act[1], st->Act[12], st->Act[52], st->Ionic) = std::tuple(1e-6, 1e-6, 1e-3, 0.01);
     speciate(*st);
     EXPECT_NEAR(std::log10(st->Act[300]), 1.0 - 6 - 3 - 6, 1e-6);
     EXPECT_NEAR(std::log10(st->Act[301]), 1.0 - 6 - 3, 1e-6); // no slot III term
@@ -121,12 +115,9 @@ TEST(Solver, CalculatedPHOfSimpleWaters) {
         st->pCO2 = c.pCO2;
         st->Itermax = 30000;
         solver(*st);
-        EXPECT_EQ(st->iterr(1), 0) << c.name;
+        EXPECT_TRUE(st->iterr(1) == 0 && failingTests(*st).empty()) << c.name;
         EXPECT_NEAR(st->pH, c.pH, 0.02) << c.name;
         EXPECT_GT(st->Iter, c.minIterations) << c.name;
-        EXPECT_LE(std::pow(st->Chgratio - 1.0, 2), st->Tol) << c.name;
-        for (auto [i, t] : c.totals) EXPECT_LE(balance(*st, i), st->Tol) << c.name << " component " << i;
-        EXPECT_TRUE(failingTests(*st).empty()) << c.name;
     }
 }
 
@@ -135,9 +126,7 @@ TEST(Solver, FixedPHStaysAndProgressIsReportedAtEveryIteration) {
     int reported = 0;
     st->onIter = [&](int iter) { EXPECT_EQ(iter, ++reported); };
     solver(*st);
-    EXPECT_EQ(st->iterr(1), 0);
-    EXPECT_EQ(reported, st->Iter);
-    EXPECT_DOUBLE_EQ(st->Act[1], 1e-5);
+    EXPECT_EQ(std::tuple(st->iterr(1), reported, st->Act[1]), std::tuple(0, st->Iter, 1e-5));
     for (int i : {5, 21, 52}) EXPECT_LE(balance(*st, i), st->Tol) << "component " << i;
     // in this acid fluoride water most Al is bound to fluoride
     EXPECT_GT(st->Conc[174] + st->Conc[175] + st->Conc[176], st->Conc[5]);
@@ -155,9 +144,8 @@ TEST(Solver, IterationLimitSetsTheFlagAndSaysWhatFails) {
     for (const auto& c :
          {Case{10000, 0, 10001, "No"}, Case{30, 1e-4, 32, "Yes"}, Case{32767, 0, 32767, "No"}}) {
         auto st = solved({{2, 1e-3}, {52, 1e-3}, {11, c.iron}}, "No", 7.0, c.itermax);
-        EXPECT_EQ(st->iterr(1), 1) << c.itermax;
-        EXPECT_EQ(st->Iter, c.iterations) << c.itermax;
-        EXPECT_EQ(st->FePpt, c.fePpt) << c.itermax;
+        EXPECT_EQ(std::tuple(st->iterr(1), st->Iter, st->FePpt), std::tuple(1, c.iterations, c.fePpt))
+            << c.itermax;
         const auto failing = failingTests(*st);
         ASSERT_FALSE(failing.empty());
         EXPECT_EQ(failing.back().rfind("charge balance off by ", 0), 0u) << failing.back();
@@ -166,8 +154,7 @@ TEST(Solver, IterationLimitSetsTheFlagAndSaysWhatFails) {
 
 TEST(Solver, HydroxidesPrecipitateWhenSaturatedAndTheIndexIsResetWithoutTheMetal) {
     auto fe = solved({{11, 1e-5}, {2, 1e-3}, {52, 1e-3}}, "Yes");
-    EXPECT_EQ(fe->iterr(1), 0);
-    EXPECT_EQ(std::tuple(fe->FePpt, fe->AlPpt), std::tuple("Yes", "No"));
+    EXPECT_EQ(std::tuple(fe->iterr(1), fe->FePpt, fe->AlPpt), std::tuple(0, "Yes", "No"));
     const double lks = (1.0 / 298 - 1.0 / 298.16f) * (fe->Dhfe * 0.219) + fe->Lksofe25;
     EXPECT_DOUBLE_EQ(fe->LksFe, lks);
     EXPECT_NEAR(std::log10(fe->Act[11]), lks - 3 * 7.0, 1e-9);
@@ -177,8 +164,7 @@ TEST(Solver, HydroxidesPrecipitateWhenSaturatedAndTheIndexIsResetWithoutTheMetal
 
     auto st = solved({{5, 1e-5}, {52, 3e-5}}, "Yes", 4.0);
     EXPECT_EQ(st->AlPpt, "No");
-    EXPECT_LT(st->SiAl, st->LksAl);
-    EXPECT_NE(st->SiAl, 0.0);
+    EXPECT_TRUE(st->SiAl < st->LksAl && st->SiAl != 0.0) << st->SiAl;
     st->pH = 7.0;
     solver(*st);
     EXPECT_EQ(st->AlPpt, "Yes");
@@ -204,8 +190,7 @@ TEST(Solver, EveryComponentNumberGetsAStartValue) {
         st->Tot[no] = 1e-4;
         st->Tot[2] = 1e-3;
         solver(*st);
-        EXPECT_EQ(st->iterr(1), 0) << no;
-        EXPECT_LE(balance(*st, no), st->Tol) << no;
+        EXPECT_TRUE(st->iterr(1) == 0 && balance(*st, no) <= st->Tol) << no;
     }
 }
 
