@@ -21,8 +21,7 @@ std::unique_ptr<ProgramState> humicState() {
 
 TEST(Setprob, ProximityFactorZeroOrOneLeavesOnlyOneKindOfSite) {
     auto st = humicState();
-    st->Fpr[1] = 0.0f;
-    st->Fpr[2] = 1.0f;
+    std::tie(st->Fpr[1], st->Fpr[2]) = std::tuple(0.0f, 1.0f);
     setprob(*st);
     for (int p = 1; p <= 12; ++p)
         EXPECT_EQ(std::tuple(st->PairDen(1, p), st->PairDen(2, p)), std::tuple(0.0f, 4.73e-3f / 16.0f));
@@ -47,15 +46,11 @@ TEST(Setprob, NoValue999InTheFirstHumicColumnSwitchesBindingOffWhateverTheOthers
 
 TEST(Setprob, SiteClassesAboveNositeKeepTheirShareAndConstants) {
     auto st = humicState();
-    st->Nosite = 3;
-    st->S1proc = 50.0;
-    st->S2proc = 30.0;
-    st->S3proc = 20.0;
+    std::tie(st->Nosite, st->S1proc, st->S2proc, st->S3proc) = std::tuple(3, 50.0, 30.0, 20.0);
     st->SpPKM(1, 12, 3) = 2.5;
     setprob(*st);
     EXPECT_EQ(std::tuple(st->Hetfrac[1], st->Hetfrac[2], st->Hetfrac[3]), std::tuple(0.5, 0.3, 0.2));
-    st->Nosite = 1;
-    st->S1proc = 100.0;
+    std::tie(st->Nosite, st->S1proc) = std::tuple(1, 100.0);
     setprob(*st);
     EXPECT_EQ(std::tuple(st->Hetfrac[1], st->Hetfrac[3]), std::tuple(1.0, 0.2));
     EXPECT_DOUBLE_EQ(st->KMsite3(1, 1, 12), std::pow(10.0, -2.5));
