@@ -71,6 +71,8 @@ TEST(HandOverDatabase, SpeciesNumbersFromTheDatabaseFileAndWhatIsWrongWithTheRow
             (Strs{"The concentration of component \"Ca+2\" is negative",
                   "Component \"Cu+2\" is not in the database", "Component \"Late\" is not in the database"}));
         EXPECT_NE(problems[3].find("\"Odd\" is species 100"), std::string::npos) << problems[3];
+        st->Mastno[6] = "0"; // no component has the number 0 either
+        EXPECT_NE(componentProblems(*st)[3].find("\"Odd\" is species 0 of"), std::string::npos);
     }
 }
 

@@ -126,7 +126,7 @@ TEST(Run, IncrementalSweepSolvesOneRecordFiveTimesWithRisingPH) {
     TempDir dir;
     auto st = windowState(dir, {{"Ca", "0.001"}, {"Cl", "0.002"}, {"Cu", "0.000001"}});
     std::tie(st->main.txtHA, st->main.txtFA, st->main.txtSolids, st->main.txtpH) =
-        std::tuple("0.1", "50", "10", "6");
+        std::tuple("0.1", "50", "0.5", "6");
     std::tie(st->ProgMode, st->PhFixed, st->Sweepmode) = std::tuple("Soil", "Yes", "Sweep - increment");
     std::tie(st->Multino, st->pHincr, st->Nsel) = std::tuple(5.0, 0.5, 2.0);
     st->Selname = {"", "pH", "Na"};
