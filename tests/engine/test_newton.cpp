@@ -111,6 +111,7 @@ TEST(Newton, UnbufferedWatersFromPH4InAFewDozenEvaluations) {
     for (const auto& [name, salt, pH] : waters) {
         auto nw = problem(water(salt, "No"), kSolverNewton); // starts at pH 4
         EXPECT_TRUE(nw->iterr(1) == 0 && failingTests(*nw).empty() && nw->newton.evaluations <= 40) << name;
+        EXPECT_EQ(std::tuple(nw->SiAl, nw->SiFe), std::tuple(0.0, 0.0)) << name; // no metal: no index
         EXPECT_NEAR(nw->pH, pH, 0.01) << name;
     }
 }

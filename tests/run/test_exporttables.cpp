@@ -75,6 +75,7 @@ TEST(ExportTables, TheRunnersWorkbookHoldsEveryProblemAsTheWindowsShowIt) {
     ASSERT_TRUE(resultWorkbook(*base, golden("water.OUT"), "water.OUT", water, err)) << err;
     EXPECT_EQ(std::tuple(water.sheets.size(), water.sheets[1].rows.size()), std::tuple(2u, 1u));
     EXPECT_FALSE(resultWorkbook(*base, "nothing here", "x.OUT", water, err));
+    EXPECT_EQ(err, "x.OUT: the file holds no result block");
 
     std::size_t speciesRow = 1, totalsRow = 1;
     for (int k = 1; k <= 20; ++k) {
