@@ -72,11 +72,14 @@ TEST(Humbind, SiteClassesChangeOnlyBidentateBinding) {
     EXPECT_EQ(fresh->hum.pairTotal[12], pairBound[1]);
 }
 
-TEST(WaterSplit, NoHumicsAndNoClayLeaveAllWaterInSolutionWhateverTheOverlapFactor) {
+TEST(WaterSplit, WithoutLayersAllWaterIsSolutionWhateverTheOverlapFactorAndClayTakesItsShare) {
     auto st = defaultDbState();
     std::tie(st->Dlf, st->Ionic, st->Fsol) = std::tuple(0.0f, 0.01, 0.5);
     watersplit(*st);
     EXPECT_EQ(std::tuple(st->Fsol, st->Fclay, st->Fddl[1], st->Fddl[2]), std::tuple(1.0, 0.0, 0.0, 0.0));
+    std::tie(st->Dlf, st->Tclay) = std::tuple(1.0f, 1.0f); // a gram of clay has its layer
+    watersplit(*st);
+    EXPECT_TRUE(st->Fclay > 0.0 && st->Fsol == 1.0 - st->Fclay) << st->Fclay;
 }
 
 TEST(DiffuseLayer, UnchargedHumicHasNoLayerAndALayerWithoutCounterIonsIsReported) {

@@ -19,16 +19,6 @@ std::unique_ptr<ProgramState> humicState() {
     return st;
 }
 
-TEST(Setprob, ProximityFactorZeroOrOneLeavesOnlyOneKindOfSite) {
-    auto st = humicState();
-    std::tie(st->Fpr[1], st->Fpr[2]) = std::tuple(0.0f, 1.0f);
-    setprob(*st);
-    for (int p = 1; p <= 12; ++p)
-        EXPECT_EQ(std::tuple(st->PairDen(1, p), st->PairDen(2, p)), std::tuple(0.0f, 4.73e-3f / 16.0f));
-    for (int i = 1; i <= 8; ++i) EXPECT_EQ(st->SiteDen(2, i), 0.0f);
-    EXPECT_EQ(std::tuple(st->SiteDen(1, 1), st->SiteDen(1, 8)), std::tuple(3.29e-3f / 4.0f, 3.29e-3f / 8.0f));
-}
-
 TEST(Setprob, NoValue999InTheFirstHumicColumnSwitchesBindingOffWhateverTheOthersHold) {
     auto st = humicState();
     st->Nosite = 3;
