@@ -110,11 +110,9 @@ TEST_F(ProblemList, MultisaveReplacesTheShownProblemInPlace) {
 }
 
 TEST_F(ProblemList, MultisaveNeverReplacesAFileWithACutList) {
-    st->Sweepmode = "Only multi";
+    std::tie(st->Sweepmode, st->Nprob, st->Nsweep, st->Probno, st->Savefile) =
+        std::tuple("Only multi", 3, 3, 2, "list.DAT");
     st->Multino = 3;
-    st->Nprob = st->Nsweep = 3;
-    st->Probno = 2;
-    st->Savefile = "list.DAT";
     spit(dir.file("list.DAT"), "precious");
     std::string junk;
     for (int i = 0; i < 6000; ++i) junk += "1\r\n";
@@ -146,29 +144,25 @@ TEST_F(ProblemList, MultisaveNeverReplacesAFileWithACutList) {
 }
 
 TEST_F(ProblemList, SweepWithSeparateValuesSavedAndOpened) {
-    st->Sweepmode = "Sweep - no increment";
-    st->Nsweep = 12;
+    std::tie(st->Sweepmode, st->Nsweep, st->SweeppH, st->Savefile) =
+        std::tuple("Sweep - no increment", 12, std::vector<std::string>{""}, "sweep.DAT");
     st->Multino = 12;
-    st->SweeppH = {""};
     Vals pHs;
     for (int k = 1; k <= 12; ++k) {
         pHs.push_back(4.0 + 0.5 * k);
         st->SweeppH.push_back(k == 3 ? " 5.5" : text::bare(pHs.back())); // typed with a blank
     }
-    st->Savefile = "sweep.DAT";
     ASSERT_TRUE(Multisave(*st, err)) << err;
-    EXPECT_EQ(st->Nprob, 12);
-    EXPECT_EQ(phs(dir.file("sweep.DAT")), pHs);
+    EXPECT_EQ(std::tuple(st->Nprob, phs(dir.file("sweep.DAT"))), std::tuple(12, pHs));
     EXPECT_EQ(countOf(slurp(dir.file("sweep.DAT")), "\"Problem no.\",12"), 1);
 
     ASSERT_TRUE(open(dir.file("sweep.DAT"))) << err;
     const auto& o = *other;
-    EXPECT_EQ(
-        std::tuple(o.Nsweep, o.sweep.chkpH, o.sweep.chkMulti, o.sweep.txtSweepno, o.sweep.cmdNext10Visible),
-        std::tuple(12, true, false, "12", true));
-    EXPECT_EQ(std::tuple(o.SweeppH[1], o.SweeppH[12], o.sweep.txtSweepval[10], o.main.txtpH,
-                         o.sweep.separateVisible, o.sweep.txtSweepvalVisible[10], o.sweep.cmdNext10Caption),
-              std::tuple(" 4.5", " 10", " 9", " 4.5", true, true, "Next 2"));
+    const auto& w = o.sweep;
+    EXPECT_EQ(std::tuple(o.Nsweep, w.chkpH, w.chkMulti, w.txtSweepno, w.cmdNext10Visible, o.SweeppH[1],
+                         o.SweeppH[12], w.txtSweepval[10], o.main.txtpH, w.separateVisible,
+                         w.txtSweepvalVisible[10], w.cmdNext10Caption),
+              std::tuple(12, true, false, "12", true, " 4.5", " 10", " 9", " 4.5", true, true, "Next 2"));
 }
 
 TEST_F(ProblemList, ListsThatHoldFewerProblemsThanTheyStateBecomeTheListTheyHold) {
