@@ -22,9 +22,8 @@ TEST(Makelist, ComponentsFirstThenComplexesWhoseComponentsAreAllPresent) {
     addSpecies(*st, 243, "Cu-only", 2, 12, 0, 0, 2, 0, 0, 1.0); // one component: never listed
     addSpecies(*st, 244, "CuHCO3+", 1, 12, 55, 1, 1, 1, 1, 12.0);
     addSpecies(*st, 245, "NaCl", 0, 2, 52, 0, 1, 1, 0, 0.1);
-    st->Tot[12] = 1e-6;
-    st->Tot[52] = 1e-3;
-    st->Tot[2] = -1e-3; // a negative total leaves Na out, and carbonate is absent ...
+    // a negative total leaves Na out, and carbonate is absent ...
+    std::tie(st->Tot[12], st->Tot[52], st->Tot[2]) = std::tuple(1e-6, 1e-3, -1e-3);
     makelist(*st);
     EXPECT_EQ(listed(*st), (std::vector<int>{1, 12, 51, 52, 240, 241}));
     EXPECT_EQ(std::tuple(st->Nhslist, st->Hslist[1], st->Hslist[2]), std::tuple(2, 12, 240));
@@ -36,8 +35,7 @@ TEST(Makelist, ComponentsFirstThenComplexesWhoseComponentsAreAllPresent) {
 
 TEST(Speciate, ActivityCoefficientsFollowTheExtendedDebyeHueckelLawForEveryCharge) {
     auto st = defaultDbState();
-    st->Act[1] = 1e-7;
-    st->Ionic = 0.0;
+    std::tie(st->Act[1], st->Ionic) = std::tuple(1e-7, 0.0);
     speciate(*st);
     for (int z = 0; z <= 4; ++z) EXPECT_EQ(st->Gam[z], 1.0);
 
