@@ -76,24 +76,19 @@ TEST(ClayLayer, FirstEvaluationFollowsTheRatioPathThroughNegativeValues) {
         };
         solver(*st);
         EXPECT_LT(balance, 1e-4) << c.name; // the loop ended at a root, not at its start value
-        EXPECT_EQ(ratio > 0, c.positive) << c.name << ": " << ratio;
-        EXPECT_EQ(flags == 4, !c.positive) << c.name;
+        EXPECT_EQ(std::tuple(ratio > 0, flags == 4), std::tuple(c.positive, !c.positive))
+            << c.name << ": " << ratio;
         // the iteration leads both to a positive ratio in the end
-        EXPECT_EQ(st->iterr(1), 0) << c.name;
-        EXPECT_GT(st->Rclay, 0.0) << c.name;
+        EXPECT_TRUE(st->iterr(1) == 0 && st->Rclay > 0.0) << c.name;
     }
 }
 
 TEST(ClayLayer, SolveEndingAtANegativeRatioIsMarkedAndSaysSo) {
     auto st = defaultDbState();
-    st->Tot[6] = 1e-3;
-    st->Tot[52] = 2e-3;
-    st->Tclay = 5.0f;
-    st->PhFixed = "Yes";
-    st->pH = 6.5;
+    std::tie(st->Tot[6], st->Tot[52], st->Tclay, st->PhFixed, st->pH) =
+        std::tuple(1e-3, 2e-3, 5.0f, "Yes", 6.5);
     solver(*st);
-    EXPECT_LT(st->Rclay, 0.0);
-    EXPECT_EQ(st->iterr(1), 1);
+    EXPECT_TRUE(st->Rclay < 0.0 && st->iterr(1) == 1) << st->Rclay;
     const auto failing = failingTests(*st);
     ASSERT_EQ(failing.size(), 1u);
     EXPECT_EQ(failing[0].rfind("clay diffuse layer balances only at a negative ratio (-27.8", 0), 0u)
