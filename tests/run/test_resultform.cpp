@@ -102,7 +102,7 @@ TEST_F(ResultForm, MiscellaneousAndSpeciesWindowsOfABlock) {
                                         o.txtHADDL, o.txtFADDL, o.txtClayDDL, o.txtSol}),
               (std::vector<std::string>{"-2.5000E-03 ", "-5.0000E-03 ", " 2", " 3.5", " 4", "1.000", "2.000",
                                         "0.000", "100.000"}));
-    EXPECT_FALSE(o.ratioClayVisible); // no clay layer in problem 1
+    EXPECT_TRUE(!o.ratioClayVisible && !o.txtDOC.empty()); // no clay layer in problem 1; its DOC
     EXPECT_EQ(o.grdSpecies, (TextTable{{"", "Concentration", "Activity", "Log activity"},
                                        {"Cl", "5.0000E-01", "4.0000E-01", "-0.398"},
                                        {"H", "1.0000E-07", "1.0000E-07", "-7.000"},
