@@ -102,6 +102,9 @@ TEST(ExactRatio, ClayLayerAmongExcessAnions) {
     ASSERT_TRUE(ddlclayExact(*st) && st->Rclay > 10.0);
     EXPECT_NEAR(st->Cclay[2] - st->Cclay[52], d, 1e-12 * d);
     EXPECT_DOUBLE_EQ(st->Cclay[2], st->Rclay * 1e-6);
+    st->Conc[2] = 0.0; // without any cation there is no balance, and the clay's flag says so
+    EXPECT_FALSE(ddlclayExact(*st));
+    EXPECT_EQ(st->RatioFail, 4);
 }
 
 } // namespace
