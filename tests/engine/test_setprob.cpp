@@ -81,12 +81,9 @@ TEST(Setprob, ConstantsFollowEveryChangeOfTheBindingPKs) {
 
 TEST(Setprob, ClearsTheWorkArraysOfTheLastProblem) {
     auto st = humicState();
-    st->Tot[12] = 1e-6;
-    st->Act[12] = 3.0;
-    st->Nu(1, 12) = 1.0;
-    st->Cclay[12] = 2.0;
-    st->Zres[2] = 0.5; // an unsettled humic charge of an earlier problem must not block the next one
-    st->RatioFail = 4;
+    // an unsettled humic charge of an earlier problem must not block the next one
+    std::tie(st->Tot[12], st->Act[12], st->Nu(1, 12), st->Cclay[12], st->Zres[2], st->RatioFail) =
+        std::tuple(1e-6, 3.0, 1.0, 2.0, 0.5, 4);
     setprob(*st);
     EXPECT_EQ(std::tuple(st->Tot[12], st->Act[12], st->Nu(1, 12), st->Cclay[12], st->Zres[2], st->RatioFail),
               std::tuple(0.0, 0.0, 0.0, 0.0, 0.0, 0));

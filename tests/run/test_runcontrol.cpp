@@ -214,23 +214,20 @@ TEST(Run, RunsOnAThreadWithASmallStack) {
     TempDir dir;
     auto st = windowState(dir, {{"Ca", "0.001"}, {"Cl", "0.002"}});
     ASSERT_GT(sizeof(ProgramState), 2 * 256 * 1024u);
-    struct Job {
-        ProgramState* st;
-        RunReport report;
-    } job{st.get(), {}};
+    std::pair<ProgramState*, RunReport> job{st.get(), {}};
     pthread_attr_t attr;
     pthread_attr_init(&attr);
     pthread_attr_setstacksize(&attr, 512 * 1024);
     pthread_t thread;
     auto body = [](void* p) -> void* {
-        auto* j = static_cast<Job*>(p);
-        j->report = cmdRun(*j->st);
+        auto* j = static_cast<std::pair<ProgramState*, RunReport>*>(p);
+        j->second = cmdRun(*j->first);
         return nullptr;
     };
     ASSERT_EQ(pthread_create(&thread, &attr, body, &job), 0);
     pthread_join(thread, nullptr);
     pthread_attr_destroy(&attr);
-    EXPECT_TRUE(job.report.ok) << job.report.message;
+    EXPECT_TRUE(job.second.ok) << job.second.message;
 }
 
 } // namespace
