@@ -22,14 +22,11 @@ TEST(Makelist, ComponentsFirstThenComplexesWhoseComponentsAreAllPresent) {
     addSpecies(*st, 243, "Cu-only", 2, 12, 0, 0, 2, 0, 0, 1.0); // one component: never listed
     addSpecies(*st, 244, "CuHCO3+", 1, 12, 55, 1, 1, 1, 1, 12.0);
     addSpecies(*st, 245, "NaCl", 0, 2, 52, 0, 1, 1, 0, 0.1);
-    st->Tot[12] = 1e-6;
-    st->Tot[52] = 1e-3;
-    st->Tot[2] = -1e-3; // a negative total leaves Na out, and carbonate is absent ...
+    // a negative total leaves Na out, and carbonate is absent ...
+    std::tie(st->Tot[12], st->Tot[52], st->Tot[2]) = std::tuple(1e-6, 1e-3, -1e-3);
     makelist(*st);
     EXPECT_EQ(listed(*st), (std::vector<int>{1, 12, 51, 52, 240, 241}));
-    ASSERT_EQ(st->Nhslist, 2);
-    EXPECT_EQ(st->Hslist[1], 12);
-    EXPECT_EQ(st->Hslist[2], 240);
+    EXPECT_EQ(std::tuple(st->Nhslist, st->Hslist[1], st->Hslist[2]), std::tuple(2, 12, 240));
 
     st->pCO2 = 3.5e-4f; // ... unless the CO2 pressure is fixed
     makelist(*st);
@@ -38,8 +35,7 @@ TEST(Makelist, ComponentsFirstThenComplexesWhoseComponentsAreAllPresent) {
 
 TEST(Speciate, ActivityCoefficientsFollowTheExtendedDebyeHueckelLawForEveryCharge) {
     auto st = defaultDbState();
-    st->Act[1] = 1e-7;
-    st->Ionic = 0.0;
+    std::tie(st->Act[1], st->Ionic) = std::tuple(1e-7, 0.0);
     speciate(*st);
     for (int z = 0; z <= 4; ++z) EXPECT_EQ(st->Gam[z], 1.0);
 
@@ -77,13 +73,9 @@ TEST(Speciate, SlotThreeCountsOnlyWithAPositiveCoefficient) {
         addComponent(*st, no, name, z);
     addSpecies(*st, 300, "pos", 2, 12, 52, 1, 1, 1, 1, 1.0);
     addSpecies(*st, 301, "neg", 0, 12, 52, 1, 1, 1, -1, 1.0);
-    st->Tot[12] = 1e-6;
-    st->Tot[52] = 1e-3;
-    st->TempK = 298.16f;
+    std::tie(st->Tot[12], st->Tot[52], st->TempK) = std::tuple(1e-6, 1e-3, 298.16f);
     makelist(*st);
-    st->Act[1] = st->Act[12] = 1e-6;
-    st->Act[52] = 1e-3;
-    st->Ionic = 0.01;
+    std::tie(st->Act[1], st->Act[12], st->Act[52], st->Ionic) = std::tuple(1e-6, 1e-6, 1e-3, 0.01);
     speciate(*st);
     EXPECT_NEAR(std::log10(st->Act[300]), 1.0 - 6 - 3 - 6, 1e-6);
     EXPECT_NEAR(std::log10(st->Act[301]), 1.0 - 6 - 3, 1e-6); // no slot III term
@@ -121,12 +113,9 @@ TEST(Solver, CalculatedPHOfSimpleWaters) {
         st->pCO2 = c.pCO2;
         st->Itermax = 30000;
         solver(*st);
-        EXPECT_EQ(st->iterr(1), 0) << c.name;
+        EXPECT_TRUE(st->iterr(1) == 0 && failingTests(*st).empty()) << c.name;
         EXPECT_NEAR(st->pH, c.pH, 0.02) << c.name;
         EXPECT_GT(st->Iter, c.minIterations) << c.name;
-        EXPECT_LE(std::pow(st->Chgratio - 1.0, 2), st->Tol) << c.name;
-        for (auto [i, t] : c.totals) EXPECT_LE(balance(*st, i), st->Tol) << c.name << " component " << i;
-        EXPECT_TRUE(failingTests(*st).empty()) << c.name;
     }
 }
 
@@ -135,10 +124,9 @@ TEST(Solver, FixedPHStaysAndProgressIsReportedAtEveryIteration) {
     int reported = 0;
     st->onIter = [&](int iter) { EXPECT_EQ(iter, ++reported); };
     solver(*st);
-    EXPECT_EQ(st->iterr(1), 0);
-    EXPECT_EQ(reported, st->Iter);
-    EXPECT_DOUBLE_EQ(st->Act[1], 1e-5);
+    EXPECT_EQ(std::tuple(st->iterr(1), reported, st->Act[1]), std::tuple(0, st->Iter, 1e-5));
     for (int i : {5, 21, 52}) EXPECT_LE(balance(*st, i), st->Tol) << "component " << i;
+    EXPECT_TRUE(failingTests(*st).empty()); // a fixed pH leaves the charges unbalanced, untested
     // in this acid fluoride water most Al is bound to fluoride
     EXPECT_GT(st->Conc[174] + st->Conc[175] + st->Conc[176], st->Conc[5]);
 }
@@ -155,9 +143,8 @@ TEST(Solver, IterationLimitSetsTheFlagAndSaysWhatFails) {
     for (const auto& c :
          {Case{10000, 0, 10001, "No"}, Case{30, 1e-4, 32, "Yes"}, Case{32767, 0, 32767, "No"}}) {
         auto st = solved({{2, 1e-3}, {52, 1e-3}, {11, c.iron}}, "No", 7.0, c.itermax);
-        EXPECT_EQ(st->iterr(1), 1) << c.itermax;
-        EXPECT_EQ(st->Iter, c.iterations) << c.itermax;
-        EXPECT_EQ(st->FePpt, c.fePpt) << c.itermax;
+        EXPECT_EQ(std::tuple(st->iterr(1), st->Iter, st->FePpt), std::tuple(1, c.iterations, c.fePpt))
+            << c.itermax;
         const auto failing = failingTests(*st);
         ASSERT_FALSE(failing.empty());
         EXPECT_EQ(failing.back().rfind("charge balance off by ", 0), 0u) << failing.back();
@@ -166,8 +153,7 @@ TEST(Solver, IterationLimitSetsTheFlagAndSaysWhatFails) {
 
 TEST(Solver, HydroxidesPrecipitateWhenSaturatedAndTheIndexIsResetWithoutTheMetal) {
     auto fe = solved({{11, 1e-5}, {2, 1e-3}, {52, 1e-3}}, "Yes");
-    EXPECT_EQ(fe->iterr(1), 0);
-    EXPECT_EQ(std::tuple(fe->FePpt, fe->AlPpt), std::tuple("Yes", "No"));
+    EXPECT_EQ(std::tuple(fe->iterr(1), fe->FePpt, fe->AlPpt), std::tuple(0, "Yes", "No"));
     const double lks = (1.0 / 298 - 1.0 / 298.16f) * (fe->Dhfe * 0.219) + fe->Lksofe25;
     EXPECT_DOUBLE_EQ(fe->LksFe, lks);
     EXPECT_NEAR(std::log10(fe->Act[11]), lks - 3 * 7.0, 1e-9);
@@ -177,8 +163,7 @@ TEST(Solver, HydroxidesPrecipitateWhenSaturatedAndTheIndexIsResetWithoutTheMetal
 
     auto st = solved({{5, 1e-5}, {52, 3e-5}}, "Yes", 4.0);
     EXPECT_EQ(st->AlPpt, "No");
-    EXPECT_LT(st->SiAl, st->LksAl);
-    EXPECT_NE(st->SiAl, 0.0);
+    EXPECT_TRUE(st->SiAl < st->LksAl && st->SiAl != 0.0) << st->SiAl;
     st->pH = 7.0;
     solver(*st);
     EXPECT_EQ(st->AlPpt, "Yes");
@@ -204,8 +189,7 @@ TEST(Solver, EveryComponentNumberGetsAStartValue) {
         st->Tot[no] = 1e-4;
         st->Tot[2] = 1e-3;
         solver(*st);
-        EXPECT_EQ(st->iterr(1), 0) << no;
-        EXPECT_LE(balance(*st, no), st->Tol) << no;
+        EXPECT_TRUE(st->iterr(1) == 0 && balance(*st, no) <= st->Tol) << no;
     }
 }
 
@@ -222,6 +206,16 @@ TEST(Checkprob, RefusesWhatTheEngineCannotSolve) {
             "Na: the total concentration must be a number of 0 or more.",
             "component 60 (no. 60) has no row of its own in the database, so its total cannot be balanced.",
             "Big5+ (no. 400) has charge 5; activity coefficients cover charges -4..4 only."}));
+    // A complex counts where all its components do: carbonate only under a fixed CO2 pressure.
+    st = defaultDbState();
+    st->SpCharge[101] = 6; // HCO3-, of CO3 and H+
+    addSpecies(*st, 402, "BigZn", 6, 12, 13, 0, 1, 1, 0, 1.0);
+    st->Tot[12] = 1e-6;
+    EXPECT_TRUE(checkprob(*st).empty());
+    st->pCO2 = 3.5e-4f;
+    EXPECT_EQ(checkprob(*st),
+              std::vector<std::string>{
+                  "HCO3- (no. 101) has charge 6; activity coefficients cover charges -4..4 only."});
 }
 
 } // namespace

@@ -45,64 +45,53 @@ void expectSameEquilibrium(const Inputs& inputs, float precision = 1e-5f) {
     for (int j = 1; j <= ss->Nsplist; ++j)
         EXPECT_LT(relDiff(nw->Act[ss->Splist[j]], ss->Act[ss->Splist[j]]), 1e-4)
             << "species " << ss->Splist[j];
-    for (int k = 1; k <= 2; ++k) {
-        EXPECT_LT(relDiff(nw->Zed[k], ss->Zed[k]), 1e-4) << "humic " << k;
-        EXPECT_LT(relDiff(nw->Fddl[k], ss->Fddl[k]), 1e-4) << "humic " << k;
-        if (ss->Fddl[k] > 0.0) {
-            EXPECT_LT(relDiff(nw->Rddl[k], ss->Rddl[k]), 1e-4) << "humic " << k;
-        }
-    }
-    if (ss->Fclay > 0.0) {
-        EXPECT_LT(relDiff(nw->Rclay, ss->Rclay), 1e-4);
-    }
-    EXPECT_LT(relDiff(nw->Fsol, ss->Fsol), 1e-4);
+    auto layer = [](double f, double a, double b) { return f > 0.0 ? relDiff(a, b) : 0.0; };
+    for (int k = 1; k <= 2; ++k) // a ratio counts only where its layer is there
+        EXPECT_LT(relDiff(nw->Zed[k], ss->Zed[k]) + relDiff(nw->Fddl[k], ss->Fddl[k]) +
+                      layer(ss->Fddl[k], nw->Rddl[k], ss->Rddl[k]),
+                  1e-4)
+            << "humic " << k;
+    EXPECT_LT(layer(ss->Fclay, nw->Rclay, ss->Rclay) + relDiff(nw->Fsol, ss->Fsol), 1e-4);
     EXPECT_LT(nw->Iter, ss->Iter);
+}
+
+// A water of the given totals, with humic and fulvic acid at `tha` g/l.
+Inputs water(std::vector<std::pair<int, double>> t, const char* phFixed, double pH = 7.0, float tha = 0.0f) {
+    return [=](ProgramState& s) {
+        totals(s, t, phFixed, pH);
+        s.Tha[1] = s.Tha[2] = tha;
+    };
 }
 
 TEST(Newton, ReachesTheSubstitutionSchemesEquilibrium) {
     const std::pair<const char*, Inputs> cases[] = {
-        {"water",
-         [](ProgramState& s) {
-             totals(s,
-                    {{2, 1e-3},
-                     {3, 1e-4},
-                     {4, 2e-4},
-                     {6, 5e-4},
-                     {12, 1e-7},
-                     {13, 5e-7},
-                     {15, 1e-8},
-                     {52, 1e-3},
-                     {54, 2e-4},
-                     {55, 2e-3}},
-                    "No");
-         }},
+        {"water", water({{2, 1e-3},
+                         {3, 1e-4},
+                         {4, 2e-4},
+                         {6, 5e-4},
+                         {12, 1e-7},
+                         {13, 5e-7},
+                         {15, 1e-8},
+                         {52, 1e-3},
+                         {54, 2e-4},
+                         {55, 2e-3}},
+                        "No")},
         {"water with FA, calculated pH",
-         [](ProgramState& s) {
-             totals(s, {{2, 1e-3}, {6, 1e-3}, {12, 1e-6}, {52, 2e-3}, {55, 1e-3}}, "No");
-             s.Tha[1] = s.Tha[2] = 0.01f;
-         }},
+         water({{2, 1e-3}, {6, 1e-3}, {12, 1e-6}, {52, 2e-3}, {55, 1e-3}}, "No", 7.0, 0.01f)},
         {"soil, fixed pH", [](ProgramState& s) { soilInputs(s, true, 5.5); }},
         {"soil, calculated pH", [](ProgramState& s) { soilInputs(s, false, 7.0); }},
-        {"Al and Fe precipitating",
-         [](ProgramState& s) {
-             totals(s, {{2, 1e-3}, {5, 1e-5}, {6, 1e-4}, {11, 1e-5}, {52, 1e-3}}, "Yes");
-         }},
+        {"Al and Fe precipitating", water({{2, 1e-3}, {5, 1e-5}, {6, 1e-4}, {11, 1e-5}, {52, 1e-3}}, "Yes")},
         {"three site classes",
          [](ProgramState& s) {
-             s.Nosite = 3;
-             s.S1proc = 50.0;
-             s.S2proc = 30.0;
-             s.S3proc = 20.0;
+             std::tie(s.Nosite, s.S1proc, s.S2proc, s.S3proc) = std::tuple(3, 50.0, 30.0, 20.0);
              soilInputs(s, true, 6.0);
          }},
         // CO3 is no unknown: it follows the CO2 pressure
         {"water under atmospheric CO2", [](ProgramState& s) { s.pCO2 = 3.5e-4f; }},
         // an acid water rich in Al: the bound Al3+ turns both humics positive, while every solve
         // starts from a slightly negative charge
-        {"acid Al water, humic charges crossing zero", [](ProgramState& s) {
-             totals(s, {{2, 0.01}, {5, 0.01}, {52, 0.04}}, "Yes", 2.5);
-             s.Tha[1] = s.Tha[2] = 0.05f;
-         }}};
+        {"acid Al water, humic charges crossing zero",
+         water({{2, 0.01}, {5, 0.01}, {52, 0.04}}, "Yes", 2.5, 0.05f)}};
     for (const auto& [name, inputs] : cases) {
         SCOPED_TRACE(name);
         expectSameEquilibrium(inputs);
@@ -110,8 +99,7 @@ TEST(Newton, ReachesTheSubstitutionSchemesEquilibrium) {
     auto co2 = problem(cases[6].second, kSolverNewton);
     EXPECT_NEAR(co2->pH, 5.64, 0.01);
     auto al = problem(cases[7].second, kSolverNewton);
-    EXPECT_GT(al->Zed[1], 0.0);
-    EXPECT_GT(al->Zed[2], 0.0);
+    EXPECT_GT(std::min(al->Zed[1], al->Zed[2]), 0.0);
 }
 
 TEST(Newton, UnbufferedWatersFromPH4InAFewDozenEvaluations) {
@@ -121,11 +109,10 @@ TEST(Newton, UnbufferedWatersFromPH4InAFewDozenEvaluations) {
         {"1 mM NaHCO3", {{2, 1e-3}, {55, 1e-3}}, 8.27},
         {"pure water", {}, 7.00}};
     for (const auto& [name, salt, pH] : waters) {
-        auto nw = problem([&](ProgramState& s) { totals(s, salt, "No"); }, kSolverNewton); // starts at pH 4
-        EXPECT_EQ(nw->iterr(1), 0) << name;
+        auto nw = problem(water(salt, "No"), kSolverNewton); // starts at pH 4
+        EXPECT_TRUE(nw->iterr(1) == 0 && failingTests(*nw).empty() && nw->newton.evaluations <= 40) << name;
+        EXPECT_EQ(std::tuple(nw->SiAl, nw->SiFe), std::tuple(0.0, 0.0)) << name; // no metal: no index
         EXPECT_NEAR(nw->pH, pH, 0.01) << name;
-        EXPECT_LE(nw->newton.evaluations, 40) << name;
-        EXPECT_TRUE(failingTests(*nw).empty()) << name;
     }
 }
 
@@ -154,9 +141,8 @@ TEST(Newton, UnknownsLeaveOutWhatAnEquilibriumFixes) {
         return std::vector<int>(lay.comp.begin(), lay.comp.begin() + lay.nComp);
     };
     EXPECT_EQ(comps(), (std::vector<int>{2, 5, 55}));
-    const NewtonLayout lay = newtonLayout(*st);
-    EXPECT_EQ(lay.n, 3 + 1 + 1 + 1); // components, H+, Zed(FA), ionic strength
-    EXPECT_EQ(lay.zed[1], -1);
+    const NewtonLayout lay = newtonLayout(*st); // components, H+, Zed(FA), ionic strength
+    EXPECT_EQ(std::tuple(lay.n, lay.zed[1]), std::tuple(3 + 1 + 1 + 1, -1));
     st->pCO2 = 3.5e-4f; // CO3 follows the CO2 pressure
     EXPECT_EQ(comps(), (std::vector<int>{2, 5}));
     st->AlPpt = "Yes"; // Al follows Al(OH)3
@@ -173,9 +159,7 @@ TEST(Newton, IterationLimitAndProgressAsTheSubstitutionSchemeHasThem) {
     int shown = 0;
     st->onIter = [&shown](int) { ++shown; };
     runSolver(*st);
-    EXPECT_EQ(st->iterr(1), 1);
-    EXPECT_EQ(st->Iter, 6);
-    EXPECT_EQ(shown, 5);
+    EXPECT_EQ(std::tuple(st->iterr(1), st->Iter, shown), std::tuple(1, 6, 5));
     EXPECT_FALSE(failingTests(*st).empty());
 }
 

@@ -19,17 +19,6 @@ std::unique_ptr<ProgramState> humicState() {
     return st;
 }
 
-TEST(Setprob, ProximityFactorZeroOrOneLeavesOnlyOneKindOfSite) {
-    auto st = humicState();
-    st->Fpr[1] = 0.0f;
-    st->Fpr[2] = 1.0f;
-    setprob(*st);
-    for (int p = 1; p <= 12; ++p)
-        EXPECT_EQ(std::tuple(st->PairDen(1, p), st->PairDen(2, p)), std::tuple(0.0f, 4.73e-3f / 16.0f));
-    for (int i = 1; i <= 8; ++i) EXPECT_EQ(st->SiteDen(2, i), 0.0f);
-    EXPECT_EQ(std::tuple(st->SiteDen(1, 1), st->SiteDen(1, 8)), std::tuple(3.29e-3f / 4.0f, 3.29e-3f / 8.0f));
-}
-
 TEST(Setprob, NoValue999InTheFirstHumicColumnSwitchesBindingOffWhateverTheOthersHold) {
     auto st = humicState();
     st->Nosite = 3;
@@ -47,15 +36,11 @@ TEST(Setprob, NoValue999InTheFirstHumicColumnSwitchesBindingOffWhateverTheOthers
 
 TEST(Setprob, SiteClassesAboveNositeKeepTheirShareAndConstants) {
     auto st = humicState();
-    st->Nosite = 3;
-    st->S1proc = 50.0;
-    st->S2proc = 30.0;
-    st->S3proc = 20.0;
+    std::tie(st->Nosite, st->S1proc, st->S2proc, st->S3proc) = std::tuple(3, 50.0, 30.0, 20.0);
     st->SpPKM(1, 12, 3) = 2.5;
     setprob(*st);
     EXPECT_EQ(std::tuple(st->Hetfrac[1], st->Hetfrac[2], st->Hetfrac[3]), std::tuple(0.5, 0.3, 0.2));
-    st->Nosite = 1;
-    st->S1proc = 100.0;
+    std::tie(st->Nosite, st->S1proc) = std::tuple(1, 100.0);
     setprob(*st);
     EXPECT_EQ(std::tuple(st->Hetfrac[1], st->Hetfrac[3]), std::tuple(1.0, 0.2));
     EXPECT_DOUBLE_EQ(st->KMsite3(1, 1, 12), std::pow(10.0, -2.5));
@@ -96,12 +81,9 @@ TEST(Setprob, ConstantsFollowEveryChangeOfTheBindingPKs) {
 
 TEST(Setprob, ClearsTheWorkArraysOfTheLastProblem) {
     auto st = humicState();
-    st->Tot[12] = 1e-6;
-    st->Act[12] = 3.0;
-    st->Nu(1, 12) = 1.0;
-    st->Cclay[12] = 2.0;
-    st->Zres[2] = 0.5; // an unsettled humic charge of an earlier problem must not block the next one
-    st->RatioFail = 4;
+    // an unsettled humic charge of an earlier problem must not block the next one
+    std::tie(st->Tot[12], st->Act[12], st->Nu(1, 12), st->Cclay[12], st->Zres[2], st->RatioFail) =
+        std::tuple(1e-6, 3.0, 1.0, 2.0, 0.5, 4);
     setprob(*st);
     EXPECT_EQ(std::tuple(st->Tot[12], st->Act[12], st->Nu(1, 12), st->Cclay[12], st->Zres[2], st->RatioFail),
               std::tuple(0.0, 0.0, 0.0, 0.0, 0.0, 0));

@@ -2,7 +2,6 @@
 // the phase distribution and Kd values.
 #include "engine/enginetest.h"
 
-#include <functional>
 #include <vector>
 
 namespace kelva::test {
@@ -25,39 +24,21 @@ void expectConservedAndSettled(ProgramState& st) {
         }
 }
 
-TEST(Soil, ProblemsWithHumicsAndClayBalanceEveryPhase) {
-    const std::pair<const char*, std::function<void(ProgramState&)>> cases[] = {
-        {"soil, calculated pH", [](ProgramState& s) { soilInputs(s, false, 7.0); }},
-        {"water with HA and FA, fixed pH",
-         [](ProgramState& s) {
-             for (auto [i, t] : {std::pair{12, 1e-6}, {6, 1e-3}, {52, 2e-3}, {2, 1e-3}}) s.Tot[i] = t;
-             s.Tha[1] = s.Tha[2] = 0.01f;
-             s.PhFixed = "Yes";
-             s.pH = 6.0;
-         }},
-        {"water with HA and FA, calculated pH", [](ProgramState& s) {
-             for (auto [i, t] : {std::pair{12, 1e-6}, {6, 1e-3}, {52, 2e-3}, {2, 1e-3}, {55, 1e-3}})
-                 s.Tot[i] = t;
-             s.Tha[1] = s.Tha[2] = 0.01f;
-         }}};
-    for (const auto& [name, inputs] : cases) {
-        SCOPED_TRACE(name);
+// (The soil with clay, at a calculated pH, is the bundled soil example, whose results are pinned.)
+TEST(Soil, WatersWithHumicsBalanceEveryPhase) {
+    for (const bool fixed : {true, false}) {
+        SCOPED_TRACE(fixed);
         auto st = defaultDbState();
-        inputs(*st);
+        for (auto [i, t] : {std::pair{12, 1e-6}, {6, 1e-3}, {52, 2e-3}, {2, 1e-3}, {55, fixed ? 0.0 : 1e-3}})
+            st->Tot[i] = t;
+        st->Tha[1] = st->Tha[2] = 0.01f;
+        std::tie(st->PhFixed, st->pH) = std::tuple(fixed ? "Yes" : "No", fixed ? 6.0 : 7.0);
         st->Itermax = 20000;
         solver(*st);
         expectConservedAndSettled(*st);
-        EXPECT_LT(st->Zed[1], 0.0);
-        EXPECT_LT(st->Zed[2], 0.0);
+        EXPECT_LT(std::max(st->Zed[1], st->Zed[2]), 0.0);
         EXPECT_GT(st->Fddl[1], 0.0);
-        if (st->PhFixed == "No") {
-            EXPECT_LE(std::pow(st->Chgratio - 1.0, 2), st->Tol);
-        }
-        if (st->Tclay > 0.0f) {
-            EXPECT_GT(st->Fclay, 0.0);
-            fracdist(*st, 12); // Cu binds mostly to the organic matter
-            EXPECT_GT(st->FrHA + st->FrFA, 0.5f);
-        }
+        EXPECT_LE(fixed ? 0.0 : std::pow(st->Chgratio - 1.0, 2), st->Tol);
     }
 }
 
@@ -95,24 +76,19 @@ TEST(ClayLayer, FirstEvaluationFollowsTheRatioPathThroughNegativeValues) {
         };
         solver(*st);
         EXPECT_LT(balance, 1e-4) << c.name; // the loop ended at a root, not at its start value
-        EXPECT_EQ(ratio > 0, c.positive) << c.name << ": " << ratio;
-        EXPECT_EQ(flags == 4, !c.positive) << c.name;
+        EXPECT_EQ(std::tuple(ratio > 0, flags == 4), std::tuple(c.positive, !c.positive))
+            << c.name << ": " << ratio;
         // the iteration leads both to a positive ratio in the end
-        EXPECT_EQ(st->iterr(1), 0) << c.name;
-        EXPECT_GT(st->Rclay, 0.0) << c.name;
+        EXPECT_TRUE(st->iterr(1) == 0 && st->Rclay > 0.0) << c.name;
     }
 }
 
 TEST(ClayLayer, SolveEndingAtANegativeRatioIsMarkedAndSaysSo) {
     auto st = defaultDbState();
-    st->Tot[6] = 1e-3;
-    st->Tot[52] = 2e-3;
-    st->Tclay = 5.0f;
-    st->PhFixed = "Yes";
-    st->pH = 6.5;
+    std::tie(st->Tot[6], st->Tot[52], st->Tclay, st->PhFixed, st->pH) =
+        std::tuple(1e-3, 2e-3, 5.0f, "Yes", 6.5);
     solver(*st);
-    EXPECT_LT(st->Rclay, 0.0);
-    EXPECT_EQ(st->iterr(1), 1);
+    EXPECT_TRUE(st->Rclay < 0.0 && st->iterr(1) == 1) << st->Rclay;
     const auto failing = failingTests(*st);
     ASSERT_EQ(failing.size(), 1u);
     EXPECT_EQ(failing[0].rfind("clay diffuse layer balances only at a negative ratio (-27.8", 0), 0u)
@@ -178,7 +154,7 @@ TEST(Fadesorb, EqualFractionsWithoutSorptionAndMoreDissolvedWithMoreCharge) {
     EXPECT_LT(st->FaaqRes, 0.2f);
 }
 
-TEST(Kdcalc, WithoutFulvicAcidTheAqueousPhaseIsTheBulkSolution) {
+TEST(Kdcalc, WithoutFulvicAcidTheAqueousPhaseIsTheBulkSolutionAndUndefinedQuotientsGiveZero) {
     auto st = defaultDbState();
     soilInputs(*st, true, 6.0);
     st->Tha[2] = 0.0f;
@@ -189,18 +165,15 @@ TEST(Kdcalc, WithoutFulvicAcidTheAqueousPhaseIsTheBulkSolution) {
     EXPECT_FLOAT_EQ(st->Kd, static_cast<float>((st->Tot[12] - st->AqSol) / st->Csolid / st->Aqconc));
     EXPECT_FLOAT_EQ(st->Kdapp, static_cast<float>((st->Tot[12] - st->Aqconc) / st->Csolid / st->Aqconc));
     EXPECT_GT(st->Kd, 0.0f);
-}
 
-TEST(Kdcalc, UndefinedQuotientsGiveZero) {
-    auto st = defaultDbState();
-    st->Csolid = 100.0f;
-    st->Fsol = 1.0;
-    st->Tot[12] = 1e-6; // Tcalc and all concentrations 0
+    st = defaultDbState();
+    std::tie(st->Csolid, st->Fsol, st->Tot[12]) =
+        std::tuple(100.0f, 1.0, 1e-6); // Tcalc and all concentrations 0
     st->FrS = st->FrHA = st->Kd = st->Kdapp = 1.0f;
     fracdist(*st, 12);
-    EXPECT_EQ(std::tuple(st->FrS, st->FrHA), std::tuple(0.0f, 0.0f));
     kdcalc(*st, 12);
-    EXPECT_EQ(std::tuple(st->Aqconc, st->Kd, st->Kdapp), std::tuple(0.0f, 0.0f, 0.0f));
+    EXPECT_EQ(std::tuple(st->FrS, st->FrHA, st->Aqconc, st->Kd, st->Kdapp),
+              std::tuple(0.0f, 0.0f, 0.0f, 0.0f, 0.0f));
 }
 
 } // namespace

@@ -91,6 +91,13 @@ TEST_F(ProblemList, MultisaveReplacesTheShownProblemInPlace) {
     }
     for (const auto& r : records(dir.file("list.DAT")))
         EXPECT_EQ(std::tuple(r.multino, r.rows), std::tuple(3, 2));
+    // The list opened again prepares the navigation and becomes the scratch list.
+    ASSERT_TRUE(open("list.DAT")) << err;
+    const auto& o = *other;
+    EXPECT_EQ(std::tuple(o.Nsweep, o.Nprob, o.Probno, o.main.navVisible, o.sweep.chkMulti, o.sweep.txtSweepno,
+                         o.main.txtpH),
+              std::tuple(3, 3, 1, true, true, "3", " 6.6"));
+    EXPECT_EQ(slurp(dir.file("temp01.dat")), slurp(dir.file("list.DAT")));
 
     // A list shorter than planned states its length.
     writeList(*st, {"6", "7"});
@@ -103,11 +110,9 @@ TEST_F(ProblemList, MultisaveReplacesTheShownProblemInPlace) {
 }
 
 TEST_F(ProblemList, MultisaveNeverReplacesAFileWithACutList) {
-    st->Sweepmode = "Only multi";
+    std::tie(st->Sweepmode, st->Nprob, st->Nsweep, st->Probno, st->Savefile) =
+        std::tuple("Only multi", 3, 3, 2, "list.DAT");
     st->Multino = 3;
-    st->Nprob = st->Nsweep = 3;
-    st->Probno = 2;
-    st->Savefile = "list.DAT";
     spit(dir.file("list.DAT"), "precious");
     std::string junk;
     for (int i = 0; i < 6000; ++i) junk += "1\r\n";
@@ -138,44 +143,26 @@ TEST_F(ProblemList, MultisaveNeverReplacesAFileWithACutList) {
     EXPECT_FALSE(Multisave(*st, err));
 }
 
-TEST_F(ProblemList, OpeningAnOnlyMultiListPreparesTheNavigation) {
-    writeList(*st, {"6", "7", "8"});
-    std::filesystem::rename(dir.file("temp01.dat"), dir.file("multi.DAT"));
-    ASSERT_TRUE(open("multi.DAT")) << err;
-    const auto& o = *other;
-    EXPECT_EQ(
-        std::tuple(o.Nsweep, o.Nprob, o.Probno, o.main.navVisible, o.sweep.chkMulti, o.sweep.txtSweepno),
-        std::tuple(3, 3, 1, true, true, "3"));
-    EXPECT_EQ(o.main.txtpH, " 6");
-    EXPECT_EQ(slurp(dir.file("temp01.dat")), slurp(dir.file("multi.DAT")));
-}
-
 TEST_F(ProblemList, SweepWithSeparateValuesSavedAndOpened) {
-    st->Sweepmode = "Sweep - no increment";
-    st->Nsweep = 12;
+    std::tie(st->Sweepmode, st->Nsweep, st->SweeppH, st->Savefile) =
+        std::tuple("Sweep - no increment", 12, std::vector<std::string>{""}, "sweep.DAT");
     st->Multino = 12;
-    st->SweeppH = {""};
     Vals pHs;
     for (int k = 1; k <= 12; ++k) {
         pHs.push_back(4.0 + 0.5 * k);
         st->SweeppH.push_back(k == 3 ? " 5.5" : text::bare(pHs.back())); // typed with a blank
     }
-    st->Savefile = "sweep.DAT";
     ASSERT_TRUE(Multisave(*st, err)) << err;
-    EXPECT_EQ(st->Nprob, 12);
-    EXPECT_EQ(phs(dir.file("sweep.DAT")), pHs);
+    EXPECT_EQ(std::tuple(st->Nprob, phs(dir.file("sweep.DAT"))), std::tuple(12, pHs));
     EXPECT_EQ(countOf(slurp(dir.file("sweep.DAT")), "\"Problem no.\",12"), 1);
 
     ASSERT_TRUE(open(dir.file("sweep.DAT"))) << err;
     const auto& o = *other;
-    EXPECT_EQ(
-        std::tuple(o.Nsweep, o.sweep.chkpH, o.sweep.chkMulti, o.sweep.txtSweepno, o.sweep.cmdNext10Visible),
-        std::tuple(12, true, false, "12", true));
-    EXPECT_EQ(std::tuple(o.SweeppH[1], o.SweeppH[12], o.sweep.txtSweepval[10], o.main.txtpH),
-              std::tuple(" 4.5", " 10", " 9", " 4.5"));
-
-    EXPECT_EQ(std::tuple(o.sweep.separateVisible, o.sweep.txtSweepvalVisible[10], o.sweep.cmdNext10Caption),
-              std::tuple(true, true, "Next 2"));
+    const auto& w = o.sweep;
+    EXPECT_EQ(std::tuple(o.Nsweep, w.chkpH, w.chkMulti, w.txtSweepno, w.cmdNext10Visible, o.SweeppH[1],
+                         o.SweeppH[12], w.txtSweepval[10], o.main.txtpH, w.separateVisible,
+                         w.txtSweepvalVisible[10], w.cmdNext10Caption),
+              std::tuple(12, true, false, "12", true, " 4.5", " 10", " 9", " 4.5", true, true, "Next 2"));
 }
 
 TEST_F(ProblemList, ListsThatHoldFewerProblemsThanTheyStateBecomeTheListTheyHold) {
@@ -195,11 +182,10 @@ TEST_F(ProblemList, ListsThatHoldFewerProblemsThanTheyStateBecomeTheListTheyHold
         other->Probno = 3; // where an earlier run left it
         EXPECT_FALSE(open("short.DAT"));
         EXPECT_NE(err.find("states 3 problems but holds 2"), std::string::npos) << err;
-        const auto& o = *other;
-        EXPECT_EQ(std::tuple(o.Nsweep, o.Multino.v, o.Probno, o.main.lblNoprob, o.sweep.txtSweepno),
-                  std::tuple(2, 2.0, 1, "1", "2"));
-        EXPECT_EQ(o.Nmast, 2); // the rows of the problem shown stay
-        EXPECT_EQ(o.main.txtpH, " 6");
+        const auto& o = *other; // the rows of the problem shown stay
+        EXPECT_EQ(std::tuple(o.Nsweep, o.Multino.v, o.Probno, o.main.lblNoprob, o.sweep.txtSweepno, o.Nmast,
+                             o.main.txtpH),
+                  std::tuple(2, 2.0, 1, "1", "2", 2, " 6"));
 
         // The list runs as the problems it holds.
         other->Dbfile = st->main.txtDb;
@@ -242,9 +228,6 @@ TEST_F(ProblemList, NavigationStepsThroughAGrowingList) {
     st->Nsweep = 3;
     st->Multino = 3; // stepping through never shortens the planned list
 
-    ASSERT_TRUE(cmdPrevprob(*st, err)) << err; // nothing before problem 1
-    EXPECT_EQ(st->Probno, 1);
-
     ASSERT_TRUE(cmdNextprob(*st, err)) << err; // problem 2 starts as a copy of problem 1
     EXPECT_EQ(std::tuple(st->Probno, st->Nprob, st->main.lblNoprob, st->main.txtpH),
               std::tuple(2, 2, "2", "6.5"));
@@ -261,34 +244,16 @@ TEST_F(ProblemList, NavigationStepsThroughAGrowingList) {
     ASSERT_TRUE(cmdPrevprob(*st, err)) << err;
     EXPECT_EQ(std::tuple(st->Probno, st->main.txtpH), std::tuple(2, " 7"));
     EXPECT_EQ(phs(dir.file("temp01.dat")), (Vals{6.5, 7, 8}));
-    ASSERT_TRUE(cmdPrevprob(*st, err)) << err;
-    EXPECT_EQ(std::tuple(st->main.txtpH, st->rows[1].txtConc), std::tuple(" 6.5", " .001"));
+    ASSERT_TRUE(cmdPrevprob(*st, err) && cmdPrevprob(*st, err)) << err; // the second stays at problem 1
+    EXPECT_EQ(std::tuple(st->Probno, st->main.txtpH, st->rows[1].txtConc), std::tuple(1, " 6.5", " .001"));
 
     // Forward again to the end of the list.
-    ASSERT_TRUE(cmdNextprob(*st, err)) << err;
-    ASSERT_TRUE(cmdNextprob(*st, err)) << err;
+    ASSERT_TRUE(cmdNextprob(*st, err) && cmdNextprob(*st, err)) << err;
     EXPECT_EQ(std::tuple(st->Probno, st->main.txtpH, st->rows[1].txtConc, st->Nsweep),
               std::tuple(3, " 8", " .002", 3));
 }
 
-TEST_F(ProblemList, SingleProblemInputFileSavedAndOpened) {
-    st->Sweepmode = "No";
-    ASSERT_TRUE(saveInputFile(*st, dir.file("one.DAT"), err)) << err;
-    EXPECT_EQ(st->main.lblFilename, dir.file("one.DAT"));
-
-    other->main.txtDbVisible = true;
-    const OpenReport r = openInputFile(*other, dir.file("one.DAT"));
-    ASSERT_TRUE(r.complete()) << r.message;
-    const auto& o = *other;
-    EXPECT_EQ(std::tuple(o.Directory, o.main.lblFilename, o.Dbfile),
-              std::tuple(dir.path().string(), dir.file("one.DAT"), st->main.txtDb));
-    EXPECT_FALSE(o.main.txtDbVisible); // the caller loads the database named in Dbfile
-    EXPECT_EQ(std::tuple(o.main.txtpH, o.Nmast, o.Sweepmode), std::tuple(" 6.5", 2, "No"));
-    EXPECT_FALSE(o.main.navVisible); // a single problem has no list to step through
-    EXPECT_EQ(o.Nsweep, 0);
-}
-
-TEST_F(ProblemList, AFileThatCannotBeReadChangesNothing) {
+TEST_F(ProblemList, AFileThatCannotBeReadChangesNothingAndASingleProblemIsSavedAndOpened) {
     spit(dir.file("bad.DAT"), "\"Problem no.\",1\r\n\"Marsh\"\r\n");
     st->main.lblFilename = "kept.DAT";
     EXPECT_TRUE(open("")); // a list file of none: a fresh problem
@@ -296,12 +261,23 @@ TEST_F(ProblemList, AFileThatCannotBeReadChangesNothing) {
     EXPECT_FALSE(open("missing.DAT"));
     EXPECT_NE(err.find("missing.DAT"), std::string::npos);
     for (const char* name : {"bad.DAT", "missing.DAT"}) {
-        const OpenReport r = openInputFile(*st, dir.file(name));
-        EXPECT_FALSE(r.opened);
-        EXPECT_NE(r.message.find(name), std::string::npos) << r.message;
+        const OpenReport bad = openInputFile(*st, dir.file(name));
+        EXPECT_FALSE(bad.opened);
+        EXPECT_NE(bad.message.find(name), std::string::npos) << bad.message;
         EXPECT_EQ(std::tuple(st->main.lblFilename, st->Nmast, st->main.txtDbVisible, st->main.txtpH),
                   std::tuple("kept.DAT", 2, true, "6.5"));
     }
+    st->Sweepmode = "No";
+    ASSERT_TRUE(saveInputFile(*st, dir.file("one.DAT"), err)) << err;
+    EXPECT_EQ(st->main.lblFilename, dir.file("one.DAT"));
+    other->main.txtDbVisible = true;
+    const OpenReport r = openInputFile(*other, dir.file("one.DAT"));
+    ASSERT_TRUE(r.complete()) << r.message;
+    const auto& o = *other; // the caller loads the database named in Dbfile; a single problem has no list
+    EXPECT_EQ(std::tuple(o.Directory, o.main.lblFilename, o.Dbfile, o.main.txtpH, o.Nmast, o.Sweepmode,
+                         o.main.txtDbVisible, o.main.navVisible, o.Nsweep),
+              std::tuple(dir.path().string(), dir.file("one.DAT"), st->main.txtDb, " 6.5", 2, "No", false,
+                         false, 0));
 }
 
 TEST_F(ProblemList, AStepThatCannotReadItsProblemKeepsTheShownOne) {

@@ -19,47 +19,31 @@ namespace {
 
 using RangeCheck = ProblemTest;
 
-struct RefusalCase {
-    const char* what;
-    std::function<void(ProgramState&)> set;
-    const char* message;
-};
-
 TEST_F(RangeCheck, RunButtonRefusesEachValueOutsideItsRangeAndWritesNothing) {
-    const std::vector<RefusalCase> cases = {
-        {"pH above 14", [](ProgramState& s) { s.main.txtpH = "14.5"; },
-         "Problem 1: the fixed pH 14.5 lies outside the range 0 to 14"},
-        {"pH below 0", [](ProgramState& s) { s.main.txtpH = "-0.25"; },
-         "Problem 1: the fixed pH -.25 lies outside the range 0 to 14"},
-        {"freezing", [](ProgramState& s) { s.main.txtTemp = "-5"; },
-         "Problem 1: the temperature -5 \u00B0C lies outside the range 0 to 100 \u00B0C"},
-        {"boiling", [](ProgramState& s) { s.main.txtTemp = "150"; },
-         "Problem 1: the temperature 150 \u00B0C lies outside the range 0 to 100 \u00B0C"},
-        {"precision 0", [](ProgramState& s) { s.Precision = 0; },
-         "Problem 1: the required precision 0 % lies outside the range above 0 up to 10 %"},
-        {"precision 12", [](ProgramState& s) { s.Precision = 12; },
-         "Problem 1: the required precision 12 % lies outside the range above 0 up to 10 %"},
-        {"fulvic share above 100 %", [](ProgramState& s) { s.main.txtFA = "150"; },
-         "Problem 1: the amount of humic acid -1 g/l lies outside the range 0 g/l or more"},
-        {"negative fulvic acid",
-         [](ProgramState& s) {
-             s.main.txtHA = "-1";
-             s.main.txtFA = "100";
-         },
-         "Problem 1: the amount of fulvic acid -1 g/l lies outside the range 0 g/l or more"},
-        {"negative clay", [](ProgramState& s) { s.main.txtClay = "-2.5"; },
-         "Problem 1: the amount of clay -2.5 g/l lies outside the range 0 g/l or more"},
-    };
-    for (const auto& c : cases) {
+    const std::string deg = " \u00B0C", out = " lies outside the range ", ph = out + "0 to 14",
+                      temp = deg + out + "0 to 100" + deg, prec = " %" + out + "above 0 up to 10 %",
+                      amount = " g/l" + out + "0 g/l or more";
+    // clang-format off
+    const std::pair<std::function<void(ProgramState&)>, std::string> cases[] = {
+        {[](ProgramState& s) { s.main.txtpH = "14.5"; }, "fixed pH 14.5" + ph},
+        {[](ProgramState& s) { s.main.txtpH = "-0.25"; }, "fixed pH -.25" + ph},
+        {[](ProgramState& s) { s.main.txtTemp = "-5"; }, "temperature -5" + temp},
+        {[](ProgramState& s) { s.main.txtTemp = "150"; }, "temperature 150" + temp},
+        {[](ProgramState& s) { s.Precision = 0; }, "required precision 0" + prec},
+        {[](ProgramState& s) { s.Precision = 12; }, "required precision 12" + prec},
+        {[](ProgramState& s) { s.main.txtFA = "150"; }, "amount of humic acid -1" + amount}, // FA above 100 %
+        {[](ProgramState& s) { s.main.txtHA = "-1"; s.main.txtFA = "100"; }, "amount of fulvic acid -1" + amount},
+        {[](ProgramState& s) { s.main.txtClay = "-2.5"; }, "amount of clay -2.5" + amount}};
+    // clang-format on
+    for (const auto& [set, message] : cases) {
         auto s = problemState(dir);
-        c.set(*s);
+        set(*s);
         const RunReport r = cmdRun(*s);
-        EXPECT_FALSE(r.ran) << c.what;
-        EXPECT_EQ(r.title, "Kelvaspec Error") << c.what;
-        EXPECT_EQ(r.message, c.message) << c.what;
+        EXPECT_EQ(std::tuple(r.ran, r.title, r.message),
+                  std::tuple(false, "Kelvaspec Error", "Problem 1: the " + message));
     }
-    EXPECT_FALSE(std::filesystem::exists(dir.file("Temp.dat")));
-    EXPECT_FALSE(std::filesystem::exists(dir.file("Tempo.out")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("Temp.dat")) ||
+                 std::filesystem::exists(dir.file("Tempo.out")));
 }
 
 TEST_F(RangeCheck, TheEdgesOfTheRangesAreInside) {
@@ -76,30 +60,25 @@ TEST_F(RangeCheck, TheEdgesOfTheRangesAreInside) {
     EXPECT_EQ(shownRangeRefusal(*st), "");
 }
 
-TEST_F(RangeCheck, AnIncrementSweepIsRefusedForTheFirstPHThatLeavesTheRange) {
-    st->Sweepmode = "Sweep - increment";
+// Each sweep is refused for its first pH outside the range, before anything is written.
+TEST_F(RangeCheck, SweepsAreRefusedForTheFirstPHThatLeavesTheRange) {
+    std::tie(st->Sweepmode, st->main.txtpH) = std::tuple("Sweep - increment", "4");
     st->Multino = 999;
     st->pHincr = 0.7;
-    st->main.txtpH = "4";
-    const RunReport r = cmdRun(*st);
-    EXPECT_FALSE(r.ran);
-    EXPECT_EQ(r.message,
+    EXPECT_EQ(cmdRun(*st).message,
               "Problem 16: the fixed pH 14.5 lies outside the range 0 to 14 (the sweep starts at pH 4 "
               "and rises by .7 per problem). Problems 17\u2013999 lie outside the ranges too");
-    EXPECT_FALSE(std::filesystem::exists(dir.file("Temp.dat")));
-
     st->Nsweep = 15; // as the run button sets it from Multino: the last pH is 13.8
     EXPECT_EQ(shownRangeRefusal(*st), "");
-}
 
-TEST_F(RangeCheck, EachTypedPHOfASweepWithoutIncrementIsChecked) {
     st->Sweepmode = "Sweep - no increment";
     st->Multino = 4;
     st->SweeppH = {"", " 6", " 7", " 15", " 8"};
     const RunReport r = cmdRun(*st);
-    EXPECT_FALSE(r.ran);
-    EXPECT_EQ(r.message, "Problem 3: the fixed pH 15 lies outside the range 0 to 14");
-    EXPECT_FALSE(std::filesystem::exists(dir.file("temp01.dat")));
+    EXPECT_EQ(std::tuple(r.ran, r.message),
+              std::tuple(false, "Problem 3: the fixed pH 15 lies outside the range 0 to 14"));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("Temp.dat")) ||
+                 std::filesystem::exists(dir.file("temp01.dat")));
 }
 
 TEST_F(RangeCheck, TheOtherProblemsOfAListAreReadFromTheScratchList) {
