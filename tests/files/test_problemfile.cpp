@@ -142,6 +142,8 @@ TEST_F(ProblemRecord, VariantsOfARecordAreRead) {
     expectConditions(*plain.st, *noNumber.st);
     EXPECT_EQ(noNumber.st->Dbfile, st->main.txtDb);
 
+    auto none = openRecord(replaced(text, "2\r\n\"Na+\",\"2\",.001\r\n\"Ca+2\",\"15\",.00025", "0"));
+    EXPECT_TRUE(none.ok && none.st->Nmast == 0) << none.error; // a record without components
     for (const auto& [written, mode] : {std::pair{"\"WATER\"", "Water"}, {"\"SOIL\"", "Soil"}}) {
         auto o = openRecord(replaced(text, "\"Water\"", written));
         ASSERT_TRUE(o.ok) << o.error;
@@ -163,6 +165,7 @@ TEST_F(ProblemRecord, RecordsWithoutGammaAndPhLinesKeepThePreviousValuesRowsAreR
     std::string text = saveRecord(*st);
     EXPECT_EQ(openRecord(text, "Millimol / l").st->rows[1].txtConc, " 2.5"); // in the window's unit
     EXPECT_EQ(openRecord(text, "Micromol / l").st->rows[1].txtConc, " 2500");
+    EXPECT_EQ(openRecord(text, "").st->rows[1].txtConc, " .0025"); // no unit chosen: mol/l
     for (const char* line :
          {"\"Gamma value\",1.25\r\n", "\"pH fixed\",\"Yes\"\r\n", "\"Equilibrium pH\",6.5\r\n"})
         text = replaced(text, line, "");

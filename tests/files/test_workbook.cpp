@@ -39,7 +39,7 @@ Workbook sample() {
     Sheet a{"Species", {}, 1};
     a.rows = {{SheetCell{}, textCell("Total aqueous concentration")},
               {textCell("Cu\xE9"), numberCell("1.2300E-04")}, // a Latin-1 name from an older file
-              {textCell("Na"), numberCell("Not present")}};
+              {textCell("Na\xF0\x9D\x9B\xBC"), numberCell("Not present")}};
     Sheet b{"Sweep", {{textCell("Problem no."), textCell(">Cu")}, {textCell(" 1"), numberCell(".50")}}, 2};
     return Workbook{{a, b}};
 }
@@ -64,8 +64,9 @@ TEST(Workbook, WrittenReadBackNeverReplacingAFileAndFailuresInWords) {
     EXPECT_EQ(std::tuple(s.at(1, 0)->type, s.at(1, 0)->text), std::tuple('s', "Cu\xC3\xA9"));
     EXPECT_EQ(std::tuple(s.at(1, 1)->type, s.at(1, 1)->number, s.at(1, 1)->format),
               std::tuple('n', 0.000123, "0.0000E+00"));
-    EXPECT_EQ(std::tuple(s.at(2, 1)->type, s.at(2, 1)->number), std::tuple('n', 0.0));
-    EXPECT_GE(s.widths.at(1), 27); // the caption fits
+    EXPECT_EQ(std::tuple(s.at(2, 0)->text, s.at(2, 1)->type, s.at(2, 1)->number),
+              std::tuple("Na\xF0\x9D\x9B\xBC", 'n', 0.0)); // a four-byte character stays as it is
+    EXPECT_GE(s.widths.at(1), 27);                         // the caption fits
     EXPECT_GE(s.widths.at(0), 8);
     EXPECT_EQ(std::tuple(sheets[1].at(1, 0)->text, sheets[1].at(1, 1)->format), std::tuple(" 1", "0.00"));
 
