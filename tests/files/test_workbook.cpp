@@ -16,17 +16,12 @@ namespace {
 TEST(Workbook, NumberCellsTakeTheLeadingNumberInTheFormTheWindowShows) {
     // The scientific forms, the plain form in exponent form, Kd with two decimals, percent, log
     // activity, a whole number (general) and texts that hold no number.
-    const std::tuple<const char*, double, const char*> cases[] = {{"1.2300E-04", 0.000123, "0.0000E+00"},
-                                                                  {"1.230E-04", 0.000123, "0.000E+00"},
-                                                                  {"-1.000E+01", -10, "0.000E+00"},
-                                                                  {" 1.5E-07", 1.5e-7, "0.0E+00"},
-                                                                  {".50", 0.5, "0.00"},
-                                                                  {"12.340", 12.34, "0.000"},
-                                                                  {"-7.000", -7, "0.000"},
-                                                                  {" 7", 7, ""},
-                                                                  {"Not present", 0, ""},
-                                                                  {"", 0, ""},
-                                                                  {"!!ERROR!!", 0, ""}};
+    // clang-format off
+    const std::tuple<const char*, double, const char*> cases[] = {
+        {"1.2300E-04", 0.000123, "0.0000E+00"}, {"1.230E-04", 0.000123, "0.000E+00"}, {"-1.000E+01", -10, "0.000E+00"},
+        {" 1.5E-07", 1.5e-7, "0.0E+00"}, {".50", 0.5, "0.00"}, {"12.340", 12.34, "0.000"}, {"-7.000", -7, "0.000"},
+        {" 7", 7, ""}, {"Not present", 0, ""}, {"", 0, ""}, {"!!ERROR!!", 0, ""}};
+    // clang-format on
     for (const auto& [text, value, format] : cases) {
         const SheetCell cell = numberCell(text);
         EXPECT_EQ(std::tuple(cell.kind, cell.number, cell.format),
