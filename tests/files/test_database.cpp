@@ -51,8 +51,7 @@ TEST_F(Database, DefaultDatabaseTablesListAndSheet) {
     EXPECT_EQ(cols(sh.cells[rowOf(*st, 240)], 4, 7), (Texts{" 1", " 0", " 1", "-1"}));
     EXPECT_EQ(std::tuple(sh.colWidth[1], sh.colWidth[17]), std::tuple(13, 7)); // the longest name; "Ksel,HS"
 
-    EXPECT_EQ(saved("copy.DBS"), slurp(defaultDbPath()));
-    expectReloadsSame(dir.file("copy.DBS"));
+    EXPECT_EQ(saved("copy.DBS"), slurp(defaultDbPath())); // so it loads to the same tables
 }
 
 TEST_F(Database, EveryFieldFormIsReadAndWrittenBack) {

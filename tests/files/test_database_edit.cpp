@@ -46,18 +46,13 @@ TEST_F(SheetEdit, NoValueCellsAreEmptyAndGoBackAs999AndBindingFollowsThePk) {
     EXPECT_NE(saved().find("\r\n1,\"H\",1,1,0,0,1,0,0,0,0,999,999,1,1\r\n"), std::string::npos);
 }
 
-TEST_F(SheetEdit, SavedSheetReloadsWithEveryTableValueEqual) {
-    const auto loaded = defaultDb();
+// A file byte for byte the one loaded loads to the same tables.
+TEST_F(SheetEdit, SavedSheetGivesTheFileLoadedInEitherUnit) {
     for (int unit : {1, 2}) {
-        SCOPED_TRACE(unit == 1 ? "kcal/mol shown" : "kJ/mol shown");
         ASSERT_TRUE(loadsDefault());
         setDhunit(*st, unit);
         save();
-        EXPECT_EQ(saved("again.DBS"), slurp(defaultDbPath()));
-        const auto again = freshState();
-        again->Dbfile = dir.file("again.DBS");
-        ASSERT_TRUE(readdb(*again).ok);
-        expectSameTables(*again, *loaded);
+        EXPECT_EQ(saved("again.DBS"), slurp(defaultDbPath())) << "unit " << unit;
     }
 }
 

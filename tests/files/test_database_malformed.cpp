@@ -45,10 +45,8 @@ DbFile twoSpecies() {
 
 TEST_F(DatabaseMalformed, EveryTruncationStopsCleanlyAndKeepsWhatWasRead) {
     const std::string full = slurp(defaultDbPath());
-    std::vector<std::size_t> ends; // ends[i]: where line i + 2 begins
-    for (std::size_t p = full.find("\r\n"); p != std::string::npos; p = full.find("\r\n", p + 2))
-        ends.push_back(p + 2);
-    const std::size_t lastSpeciesEnd = full.rfind("\r\n\"END OF DATA\"");
+    const std::size_t firstSpecies = full.find("\r\n1,\"H\"") + 2,
+                      lastSpeciesEnd = full.rfind("\r\n\"END OF DATA\"");
     int failures = 0;
     for (std::size_t cut = 0; cut < full.size(); cut += 37) {
         st = freshState();
@@ -59,16 +57,12 @@ TEST_F(DatabaseMalformed, EveryTruncationStopsCleanlyAndKeepsWhatWasRead) {
             EXPECT_TRUE(ok || cut < lastSpeciesEnd);
             continue;
         }
-        ASSERT_FALSE(ok);
+        ASSERT_FALSE(ok || !rep.error || rep.error->message.empty());
         ++failures;
-        ASSERT_TRUE(rep.error.has_value());
-        EXPECT_FALSE(rep.error->message.empty());
-        EXPECT_GE(rep.error->line, 1);
         EXPECT_LE(rep.error->line,
                   std::count(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut), '\r') + 1);
         expectNotConnected();
-        // Parameter lines that were complete before the cut were loaded.
-        if (cut >= ends[11]) { // the first species number, and the parameters before it
+        if (cut > firstSpecies) { // the parameters before the first species number were loaded
             EXPECT_EQ(std::tuple(st->Ncooh[1], st->Beta, st->SpNo[1]), std::tuple(3.29e-3f, 634.0, 1));
         }
     }
