@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace kelva;
 using namespace kelva::test;
 
@@ -151,8 +153,7 @@ TEST_F(ProblemRecord, VariantsOfARecordAreRead) {
     }
 
     std::string oneField = text;
-    for (auto& c : oneField)
-        if (c == ',') c = '\n';
+    std::replace(oneField.begin(), oneField.end(), ',', '\n');
     auto perLine = openRecord(oneField);
     ASSERT_TRUE(perLine.ok) << perLine.error;
     expectConditions(*plain.st, *perLine.st);
