@@ -163,23 +163,14 @@ TEST_F(Batch, ParallelRunsGiveTheSameFileAndBadInputIsRefusedWithAClearMessage) 
     }
 }
 
+// The range checks themselves are the run's; here that the runner refuses before anything is solved,
+// for a sweep of generated problems and for a precision given for every problem.
 TEST_F(Batch, ValuesOutsideTheirRangesAreRefusedInOneLineBeforeAnythingIsSolved) {
-    auto list = [](int n, const std::string& kind, std::initializer_list<const char*> pHs) {
-        std::string all;
-        int k = 0;
-        for (const char* pH : pHs)
-            all += Record{.k = ++k, .list = "\"" + kind + "\"," + std::to_string(n), .pH = pH}.text();
-        return all;
-    };
     // clang-format off
     const std::tuple<std::string, std::optional<double>, std::string> cases[] = {
         {Record{.list = "\"Sweep - increment\",999\r\n\"pH increment\",.7", .pH = "4"}.text(), {},
          "Problem 16: the fixed pH 14.5 lies outside the range 0 to 14 (the sweep starts at pH 4 and rises by .7 "
          "per problem). Problems 17\u2013999 lie outside the ranges too"},
-        {list(3, "Sweep - no increment", {"6", "15", "16"}), {},
-         "Problem 2: the fixed pH 15 lies outside the range 0 to 14. Problem 3 lies outside the ranges too"},
-        {list(3, "Only multi", {"6", "7"}) + Record{.k = 3, .list = "\"Only multi\",3", .mode = "Soil", .solids = "-1"}.text(),
-         {}, "Problem 3: the amount of total solids -1 g/l lies outside the range 0 g/l or more"},
         {Record{}.text(), 50.0, "Problem 1: the required precision 50 % lies outside the range above 0 up to 10 %"}};
     // clang-format on
     for (const auto& [problems, precision, message] : cases) {
@@ -197,13 +188,11 @@ TEST_F(Batch, ManyProblemsAtTheIterationLimitReadAsASummary) {
     o.maxIter = 1;
     o.json = dir.file("list.json");
     ASSERT_EQ(run(o), cli::kExitIterLimit) << err.str();
-    // The summary, where the details are, and the advice to try the Newton solver.
+    // The summary (its lines are the run's) and where the details are.
     const std::string said = err.str();
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 7) << said;
     EXPECT_TRUE(said.starts_with("999 of 999 problems stopped at the iteration limit (1 iteration): problems "
                                  "1\u2013999\nProblem 1 still failing: "))
         << said;
-    EXPECT_TRUE(says("\nProblem 3 still failing: "));
     EXPECT_TRUE(
         says("in the result file " + o.out + "\nThe failing tests of every problem are in " + o.json));
     const auto j = nlohmann::json::parse(slurp(o.json));

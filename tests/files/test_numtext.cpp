@@ -34,15 +34,11 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 // The case tables keep several cases on a line.
 // clang-format off
 TEST(NumTextGeneral, FileFormPlainAndSingles) {
-    const Case doubles[] = {
-        {0.05, ".05"}, {-0.5, "-.5"}, {1.5e-7, "1.5E-07"}, {1e15, "1E+15"}, {7.5, "7.5"}, {999, "999"},
-        {-273.16, "-273.16"}, {0, "0"}, {1.5e-300, "1.5E-300"}, {-2.5e120, "-2.5E+120"}, {1e-4, ".0001"},
-        {9.99999e-5, "9.99999E-05"}, {1e14, "100000000000000"}, {999999999999999.0, "999999999999999"}};
+    // The file spelling: no zero before the point, a capital E, at least two exponent digits. The
+    // exponent is decided after rounding, which may carry into a new digit.
+    const Case doubles[] = {{0.05, ".05"}, {-0.5, "-.5"}, {1.5e-7, "1.5E-07"}, {-2.5e120, "-2.5E+120"}, {0, "0"}};
     expectForm(bare15, doubles);
-    // The exponent is decided after rounding, which may carry into a new digit.
-    const Case singles[] = {
-        {12345678.0, "1.234568E+07"}, {9.99999999e-5, ".0001"}, {9999999.0, "9999999"}, {10000000.0, "1E+07"},
-        {99999995.0, "1E+08"}, {9.9999999, "10"}, {9999999.9, "1E+07"}, {0.99999999, "1"}, {-0.99999999, "-1"}};
+    const Case singles[] = {{99999995.0, "1E+08"}, {9.9999999, "10"}, {-0.99999999, "-1"}, {12345678.0, "1.234568E+07"}};
     expectForm(bare7, singles);
     const Case plains[] = {{0.05, " .05"}, {1.5e-7, " 1.5E-07"}, {-0.05, "-.05"}, {0, " 0"}, {42, " 42"}};
     expectForm(plain15, plains);
@@ -69,9 +65,11 @@ TEST(NumTextGeneral, DirectFormMatchesTheLibraryCharacterForCharacter) {
         ASSERT_EQ(std::string(got, static_cast<std::size_t>(g - got)), printf)
             << std::setprecision(17) << v << " with " << digits;
     };
-    std::vector<double> values = {
-        DBL_MIN,          DBL_MAX,           DBL_TRUE_MIN, 1.5,       2.5,        0.125,      0.375,
-        12345678901234.5, 999999999999999.5, 99999995.0,   9.9999999, 0.99999999, 9.99999e-5, -1.5e-7};
+    // clang-format off
+    std::vector<double> values = {DBL_MIN, DBL_MAX, DBL_TRUE_MIN, 1.5, 2.5, 0.125, 0.375, 12345678901234.5, 999999999999999.5,
+                                  99999995.0, 9.9999999, 0.99999999, 9.99999e-5, -1.5e-7, 7.5, -273.16, 1.5e-300,
+                                  999999999999999.0, 9.99999999e-5, 9999999.0, 9999999.9, 12345678.0};
+    // clang-format on
     for (int p = -310; p <= 308; ++p) {
         const double t = std::pow(10.0, p);
         values.insert(values.end(), {t, std::nextafter(t, 0.0), std::nextafter(t, kInf), 5 * t, -9.5 * t});
