@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -36,27 +37,18 @@ inline void smallProblem(ProgramState& st) {
           P{&st.Zed[1], -0.0025}, P{&st.Zed[2], -0.005}, P{&st.Rddl[1], 2.0}, P{&st.Rddl[2], 3.5},
           P{&st.Fddl[1], 0.01}, P{&st.Fddl[2], 0.02}, P{&st.SiAl, 1.5}, P{&st.LksAl, 0.25}})
         *at = v;
-    struct Sp {
-        int s;
-        const char* name;
-        double tot, tcalc, conc, act;
-    };
     st.Nsplist = 0;
+    using Sp = std::tuple<int, const char*, double, double, double, double>; // tot, tcalc, conc, act
     for (const auto& [s, name, tot, tcalc, conc, act] :
          {Sp{1, "H", 1e-7, 0, 1e-7, 1e-7}, Sp{2, "Na", 0.25, 0.25, 0.125, 0.1},
           Sp{3, "Cl", 0.5, 0.5, 0.5, 0.4}, Sp{51, "OH", 0, 0, 1e-7, 1e-7}}) {
         nameSpecies(st, s, name);
-        st.Tot[s] = tot;
-        st.Tcalc[s] = tcalc;
-        st.Conc[s] = conc;
-        st.Act[s] = act;
+        std::tie(st.Tot[s], st.Tcalc[s], st.Conc[s], st.Act[s]) = std::tuple(tot, tcalc, conc, act);
         st.Splist[++st.Nsplist] = static_cast<i16>(s);
     }
     nameSpecies(st, 101, "NaCl");
     st.Splist[++st.Nsplist] = 101;
-    st.SpComp1[101] = 2;
-    st.SpComp2[101] = 3;
-    st.SpSto1[101] = st.SpSto2[101] = 1;
+    std::tie(st.SpComp1[101], st.SpComp2[101], st.SpSto1[101], st.SpSto2[101]) = std::tuple(2, 3, 1, 1);
     st.Bound(1, 2) = 0.125;
 }
 

@@ -36,9 +36,10 @@ TEST_F(SheetEdit, NoValueCellsAreEmptyAndGoBackAs999AndBindingFollowsThePk) {
     cell(row(102), dbcol::Comp1 + 1) = "";
     cell(row(2), dbcol::PkHA1) = "2.5";
     cell(row(6), dbcol::PkHA1) = "";
+    cell(row(7), dbcol::Charge) = "\t 3  "; // blanks around a whole number
     save();
-    EXPECT_EQ(std::tuple(st->SpPKM(1, 1, 1).v, st->SpLogK[101].v, st->SpName[102]),
-              std::tuple(999.0, 999.0, "999"));
+    EXPECT_EQ(std::tuple(st->SpPKM(1, 1, 1).v, st->SpLogK[101].v, st->SpName[102], st->SpCharge[7]),
+              std::tuple(999.0, 999.0, "999", 3));
     EXPECT_EQ(st->SpComp2[102], 0); // an empty component slot is no component
     EXPECT_EQ(std::tuple(st->SpBind[1], st->SpBind[2], st->SpBind[6]), std::tuple(0, 1, 0));
     EXPECT_EQ(cell(row(101), dbcol::LogK), "");
@@ -46,18 +47,13 @@ TEST_F(SheetEdit, NoValueCellsAreEmptyAndGoBackAs999AndBindingFollowsThePk) {
     EXPECT_NE(saved().find("\r\n1,\"H\",1,1,0,0,1,0,0,0,0,999,999,1,1\r\n"), std::string::npos);
 }
 
-TEST_F(SheetEdit, SavedSheetReloadsWithEveryTableValueEqual) {
-    const auto loaded = defaultDb();
+// A file byte for byte the one loaded loads to the same tables.
+TEST_F(SheetEdit, SavedSheetGivesTheFileLoadedInEitherUnit) {
     for (int unit : {1, 2}) {
-        SCOPED_TRACE(unit == 1 ? "kcal/mol shown" : "kJ/mol shown");
         ASSERT_TRUE(loadsDefault());
         setDhunit(*st, unit);
         save();
-        EXPECT_EQ(saved("again.DBS"), slurp(defaultDbPath()));
-        const auto again = freshState();
-        again->Dbfile = dir.file("again.DBS");
-        ASSERT_TRUE(readdb(*again).ok);
-        expectSameTables(*again, *loaded);
+        EXPECT_EQ(saved("again.DBS"), slurp(defaultDbPath())) << "unit " << unit;
     }
 }
 

@@ -1,6 +1,6 @@
 // Database files that cannot be loaded, and saves that cannot be made: the load stops with a
 // message that says where, keeps what it read, never marks the database connected and never
-// reaches outside a table; a failed save leaves the old file as it was.
+// reaches outside a table; tables that would not load again are never saved.
 #include "files/database.h"
 
 #include "files/database_fixture.h"
@@ -8,9 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-
-#include <unistd.h>
 
 using namespace kelva;
 using namespace kelva::test;
@@ -48,10 +45,8 @@ DbFile twoSpecies() {
 
 TEST_F(DatabaseMalformed, EveryTruncationStopsCleanlyAndKeepsWhatWasRead) {
     const std::string full = slurp(defaultDbPath());
-    std::vector<std::size_t> ends; // ends[i]: where line i + 2 begins
-    for (std::size_t p = full.find("\r\n"); p != std::string::npos; p = full.find("\r\n", p + 2))
-        ends.push_back(p + 2);
-    const std::size_t lastSpeciesEnd = full.rfind("\r\n\"END OF DATA\"");
+    const std::size_t firstSpecies = full.find("\r\n1,\"H\"") + 2,
+                      lastSpeciesEnd = full.rfind("\r\n\"END OF DATA\"");
     int failures = 0;
     for (std::size_t cut = 0; cut < full.size(); cut += 37) {
         st = freshState();
@@ -62,16 +57,12 @@ TEST_F(DatabaseMalformed, EveryTruncationStopsCleanlyAndKeepsWhatWasRead) {
             EXPECT_TRUE(ok || cut < lastSpeciesEnd);
             continue;
         }
-        ASSERT_FALSE(ok);
+        ASSERT_FALSE(ok || !rep.error || rep.error->message.empty());
         ++failures;
-        ASSERT_TRUE(rep.error.has_value());
-        EXPECT_FALSE(rep.error->message.empty());
-        EXPECT_GE(rep.error->line, 1);
         EXPECT_LE(rep.error->line,
                   std::count(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut), '\r') + 1);
         expectNotConnected();
-        // Parameter lines that were complete before the cut were loaded.
-        if (cut >= ends[11]) { // the first species number, and the parameters before it
+        if (cut > firstSpecies) { // the parameters before the first species number were loaded
             EXPECT_EQ(std::tuple(st->Ncooh[1], st->Beta, st->SpNo[1]), std::tuple(3.29e-3f, 634.0, 1));
         }
     }
@@ -149,22 +140,7 @@ TEST_F(DatabaseMalformed, AFailedLoadDisconnectsAnEarlierDatabaseAMissingFileCha
     EXPECT_TRUE(st->SpName[352].empty() && st->main.lstCompnames.empty());
 }
 
-TEST_F(DatabaseSaveFailure, UnwritableFolderLeavesTheOldFileIntact) {
-    ASSERT_TRUE(loadsDefault());
-    const std::string target = dir.file("old.DBS");
-    spit(target, "the old database");
-    namespace fs = std::filesystem;
-    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-    // The superuser writes into any folder: block the temporary file the save writes first.
-    if (access(dir.path().c_str(), W_OK) == 0)
-        fs::create_directory(target + ".tmp-" + std::to_string(getpid()));
-    std::string err;
-    EXPECT_FALSE(savdata(*st, target, err));
-    EXPECT_NE(err.find("old.DBS.tmp-"), std::string::npos) << err; // names the file it could not write
-    fs::permissions(dir.path(), fs::perms::owner_all);
-    EXPECT_EQ(slurp(target), "the old database");
-}
-
+// (A failed write leaves the old file as well: the save writes through the atomic whole-file write.)
 TEST_F(DatabaseSaveFailure, TablesThatWouldNotLoadAgainAreNotWritten) {
     const std::string target = dir.file("old.DBS");
     spit(target, "the old database");

@@ -27,17 +27,15 @@ Col column(const SweepTable& t, int c) {
 TEST(SweepTable, PhSweepWithConcentrationAndDocAlsoFromFile) {
     const auto text = runText(5, {{"pH", ""}, {"Na", "Concentration"}, {"DOC", "Concentration"}});
     const SweepTable t = buildSweepTable(text, inputFrom(text));
-    ASSERT_EQ(t.rows, 7);
-    ASSERT_EQ(t.cols, 4);
+    ASSERT_EQ(std::tuple(t.rows, t.cols), std::tuple(7, 4));
     EXPECT_EQ(t.cells[0], (Col{"Problem no.", "pH", "Na", "DOC"}));
-    EXPECT_EQ(t.at(1, 1), "");
-    EXPECT_EQ(t.at(1, 2), "Concentration");
+    EXPECT_EQ(t.cells[1], (Col{"", "", "Concentration", "Concentration"}));
     EXPECT_EQ(column(t, 0), (Col{" 1", " 2", " 3", " 4", " 5"}));
     EXPECT_EQ(column(t, 1), (Col{" 4", " 5", " 6", " 7", " 8"}));
     EXPECT_EQ(column(t, 2), (Col{"1.250E-01", "2.500E-01", "3.750E-01", "5.000E-01", "6.250E-01"}));
     // 10 mg/l of DOC fixed the dissolved FA at .013 g/l; the table turns it back into DOC.
     EXPECT_EQ(column(t, 3), (Col{" 10", " 10", " 10", " 10", " 10"}));
-    for (bool e : t.errorRow) EXPECT_FALSE(e);
+    EXPECT_EQ(t.errorRow, std::vector<bool>(7, false));
 
     test::TempDir dir;
     std::string err;
@@ -82,21 +80,21 @@ TEST(SweepTable, ErrorRowsAreMarkedAndStillFilled) {
         if (k == 3) st.setIterr(3, 1);
         if (k == 4) st.Conc[2] = 9.9996;    // the mantissa rounds up: the exponent moves
         if (k == 1) st.Conc[2] = -0.000123; // negative
+        if (k == 2) st.Conc[2] = 0;         // in the master and totals rows only: not present
     };
     const auto text = runText(4, {{"pH", ""}, {"Na", "Concentration"}}, vary);
     const SweepTable t = buildSweepTable(text, inputFrom(text, {0, 0, 0, 1, 0}));
     EXPECT_EQ(column(t, 0), (Col{" 1", " 2", "!!ERROR!!", " 4"}));
     EXPECT_EQ(t.errorRow, (std::vector<bool>{false, false, false, false, true, false}));
     EXPECT_EQ(column(t, 1), (Col{" 4", " 5", " 6", " 7"}));
-    EXPECT_EQ(column(t, 2), (Col{"-1.230E-04", "2.500E-01", "3.750E-01", "1.000E+01"}));
+    EXPECT_EQ(column(t, 2), (Col{"-1.230E-04", "Not present", "3.750E-01", "1.000E+01"}));
 }
 
 TEST(SweepTable, DocIsCutNotRoundedAndWithoutASweepBlockOnlyProblemNumbersShow) {
     // 4.56789 mg/l of DOC, held as dissolved FA in g/l with the default factors.
-    EXPECT_EQ(docText(4.56789e-3 * 0.65 / 0.5, 0.5f, 0.65f), " 4.567");
-    EXPECT_EQ(docText(-4.5671e-3, 1.0f, 1.0f), "-4.568");
-    EXPECT_EQ(docText(0.0, 1.0f, 1.0f), " 0");
-    EXPECT_EQ(docText(0.013, 0.5f, 0.0f), "");
+    EXPECT_EQ(std::tuple(docText(4.56789e-3 * 0.65 / 0.5, 0.5f, 0.65f), docText(-4.5671e-3, 1.0f, 1.0f),
+                         docText(0.0, 1.0f, 1.0f), docText(0.013, 0.5f, 0.0f)),
+              std::tuple(" 4.567", "-4.568", " 0", ""));
 
     for (bool sweepBlock : {true, false}) { // exactly one selected result, or none written
         const auto text = runText(3, {{"pH", ""}}, {}, sweepBlock);
@@ -127,6 +125,9 @@ TEST(SweepTable, CutShortFileOrMissingBlocksLeaveTheRestEmpty) {
     t = buildSweepTable(text, in);
     EXPECT_EQ(column(t, 1), (Col{" 4", " 5", " 6", "", ""}));
     EXPECT_EQ(column(t, 4), (Col{" 10", " 10", " 10", "", ""}));
+    in.Nswprob = 0; // no problems: the captions only
+    t = buildSweepTable(text, in);
+    EXPECT_EQ(std::tuple(t.rows, t.cols, t.at(0, 4)), std::tuple(2, 5, "DOC"));
 }
 
 } // namespace
