@@ -20,6 +20,7 @@ TEST(Workbook, NumberCellsTakeTheLeadingNumberInTheFormTheWindowShows) {
     const std::tuple<const char*, double, const char*> cases[] = {
         {"1.2300E-04", 0.000123, "0.0000E+00"}, {"1.230E-04", 0.000123, "0.000E+00"}, {"-1.000E+01", -10, "0.000E+00"},
         {" 1.5E-07", 1.5e-7, "0.0E+00"}, {".50", 0.5, "0.00"}, {"12.340", 12.34, "0.000"}, {"-7.000", -7, "0.000"},
+        {"1.0000E-100", 1e-100, "0.0000E+000"},
         {" 7", 7, ""}, {"Not present", 0, ""}, {"", 0, ""}, {"!!ERROR!!", 0, ""}};
     // clang-format on
     for (const auto& [text, value, format] : cases) {

@@ -103,6 +103,8 @@ TEST_F(ResultForm, MiscellaneousAndSpeciesWindowsOfABlock) {
               (std::vector<std::string>{"-2.5000E-03 ", "-5.0000E-03 ", " 2", " 3.5", " 4", "1.000", "2.000",
                                         "0.000", "100.000"}));
     EXPECT_TRUE(!o.ratioClayVisible && !o.txtDOC.empty()); // no clay layer in problem 1; its DOC
+    EXPECT_EQ(o.grdFractmast.back(), (std::vector<std::string>{"Cl", "100.000", "0.000", "0.000", "0.000",
+                                                               "0.000", "0.000"})); // the last master too
     EXPECT_EQ(o.grdSpecies, (TextTable{{"", "Concentration", "Activity", "Log activity"},
                                        {"Cl", "5.0000E-01", "4.0000E-01", "-0.398"},
                                        {"H", "1.0000E-07", "1.0000E-07", "-7.000"},

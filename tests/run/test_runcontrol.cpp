@@ -185,16 +185,18 @@ TEST(Run, AFailedOrStoppedRunKeepsThePreviousResultsAndTheShownProblem) {
     }
     ASSERT_TRUE(cmdPrevprob(*st, err)) << err; // problem 3 stored
     std::string list = slurp(dir.file("temp01.dat"));
-    spit(dir.file("temp01.dat"),
-         list.replace(list.find("\"TempK\"", list.find("\"TempK\"") + 1), 7, "\"TempK\",abc"));
-    st->Probno = 3; // problem 3 shown again
+    list.replace(list.find("\"TempK\"", list.find("\"TempK\"") + 1), 7, "\"TempK\",abc");
+    spit(dir.file("temp01.dat"), list.replace(list.find("\"Na\""), 4, "\"Sodium\"")); // read, then undone
+    st->Probno = 3;                                                                   // problem 3 shown again
     std::tie(st->main.lblNoprob, st->main.txtpH, st->rows[1].txtConc) = std::tuple("3", "9.5", " .002");
+    const auto names = st->SpName; // the names the shown problem's rows gave its components
     RunReport r = cmdRun(*st);
     EXPECT_TRUE(r.ran && !r.ok && !r.stopped && slurp(dir.file("Tempo.out")) == good);
     EXPECT_NE(r.message.find("Problem 2 could not be read"), std::string::npos) << r.message;
     EXPECT_NE(r.message.find("previous run is kept"), std::string::npos) << r.message;
     EXPECT_EQ(std::tuple(st->Probno, st->main.lblNoprob, st->main.txtpH, st->rows[1].txtConc, st->Nmast),
               std::tuple(3, "3", "9.5", " .002", 2));
+    for (int c = 1; c < 100; ++c) EXPECT_EQ(st->SpName[c], names[c]) << c;
 
     // Stopped on request during problem 1: nothing written, the same problem shown.
     std::atomic<bool> stop{false};
