@@ -25,7 +25,7 @@ TEST_F(RangeCheck, RunButtonRefusesEachValueOutsideItsRangeAndWritesNothing) {
                       amount = " g/l" + out + "0 g/l or more";
     // clang-format off
     const std::pair<std::function<void(ProgramState&)>, std::string> cases[] = {
-        {[](ProgramState& s) { s.main.txtpH = "14.5"; }, "fixed pH 14.5" + ph},
+        {[](ProgramState& s) { s.main.txtpH = "14.1"; }, "fixed pH 14.1" + ph},
         {[](ProgramState& s) { s.main.txtpH = "-0.25"; }, "fixed pH -.25" + ph},
         {[](ProgramState& s) { s.main.txtTemp = "-5"; }, "temperature -5" + temp},
         {[](ProgramState& s) { s.main.txtTemp = "150"; }, "temperature 150" + temp},

@@ -98,10 +98,10 @@ TEST_F(ResultForm, MiscellaneousAndSpeciesWindowsOfABlock) {
     };
     ASSERT_TRUE(open(runText(2, true, clay), err)) << err;
     const auto& o = st->out;
-    EXPECT_EQ((std::vector<std::string>{o.txtZedha, o.txtZedfa, o.txtRatioha, o.txtRatiofa, o.txtRatioclay,
-                                        o.txtHADDL, o.txtFADDL, o.txtClayDDL, o.txtSol}),
-              (std::vector<std::string>{"-2.5000E-03 ", "-5.0000E-03 ", " 2", " 3.5", " 4", "1.000", "2.000",
-                                        "0.000", "100.000"}));
+    EXPECT_EQ((std::vector<std::string>{o.txtIter, o.txtZedha, o.txtZedfa, o.txtRatioha, o.txtRatiofa,
+                                        o.txtRatioclay, o.txtHADDL, o.txtFADDL, o.txtClayDDL, o.txtSol}),
+              (std::vector<std::string>{" 12", "-2.5000E-03 ", "-5.0000E-03 ", " 2", " 3.5", " 4", "1.000",
+                                        "2.000", "0.000", "100.000"}));
     EXPECT_TRUE(!o.ratioClayVisible && !o.txtDOC.empty()); // no clay layer in problem 1; its DOC
     EXPECT_EQ(o.grdFractmast.back(), (std::vector<std::string>{"Cl", "100.000", "0.000", "0.000", "0.000",
                                                                "0.000", "0.000"})); // the last master too
