@@ -137,6 +137,9 @@ TEST_F(SheetEdit, InsertedRowsAreNumberedAfterTheRowAboveAndLocked) {
     insertDbRows(*st, 1, 1); // nothing above to number from
     EXPECT_EQ(cell(1, dbcol::No), "");
     for (int c = 0; c < kSheetCols; ++c) EXPECT_EQ(st->vaDbs.locked[1][c], c == 13 || c == 16) << c;
+    lockus(*st, 1, kSheetCols - 1); // the last column locks too; a cell beyond the sheet is ignored
+    lockus(*st, 1, kSheetCols);
+    EXPECT_TRUE(st->vaDbs.locked[1][kSheetCols - 1]);
 }
 
 TEST_F(SheetEdit, DeletedRowsComeBackWithTheirCellsLocksAndKilojouleMemory) {

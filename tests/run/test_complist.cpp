@@ -55,8 +55,8 @@ TEST(Complist, UnitChangesConvertEveryRow) {
     changeUnit(*st, "Mol / l");
     add(*st, "A", "0.001");
     add(*st, "B", "2.5E-04");
-    for (const auto& [unit, a, b] : {std::tuple{"Micromol / l", " 1000", " 250"},
-                                     {"Millimol / l", " 1", " .25"},
+    for (const auto& [unit, a, b] : {std::tuple{"Millimol / l", " 1", " .25"},
+                                     {"Micromol / l", " 1000", " 250"},
                                      {"Mol / l", " .001", " .00025"},
                                      {"Gallons", " .001", " .00025"}}) {
         changeUnit(*st, unit);

@@ -28,7 +28,7 @@ TEST_F(RangeCheck, RunButtonRefusesEachValueOutsideItsRangeAndWritesNothing) {
         {[](ProgramState& s) { s.main.txtpH = "14.1"; }, "fixed pH 14.1" + ph},
         {[](ProgramState& s) { s.main.txtpH = "-0.25"; }, "fixed pH -.25" + ph},
         {[](ProgramState& s) { s.main.txtTemp = "-5"; }, "temperature -5" + temp},
-        {[](ProgramState& s) { s.main.txtTemp = "150"; }, "temperature 150" + temp},
+        {[](ProgramState& s) { s.main.txtTemp = "100.5"; }, "temperature 100.5" + temp},
         {[](ProgramState& s) { s.Precision = 0; }, "required precision 0" + prec},
         {[](ProgramState& s) { s.Precision = 12; }, "required precision 12" + prec},
         {[](ProgramState& s) { s.main.txtFA = "150"; }, "amount of humic acid -1" + amount}, // FA above 100 %

@@ -100,9 +100,11 @@ TEST(SweepGenerator, FromTheEntriesOfferedToASavedSweepAndBackToRest) {
               "The pH value of problem 1 is empty. Type the pH of that problem, for example 6.5.");
     EXPECT_EQ(w.Pagestart, 0); // the page moves to the value refused
 
+    st->main.lblNoprob = "3"; // as if a later problem of a list were shown
     sweepgen::cmdCancel(*st);
-    EXPECT_EQ(std::tuple(st->Sweepmode, w.chkpH, w.chkMulti, st->Multicap, w.lblConame[2], st->SweeppH[15]),
-              std::tuple("No", false, false, "0", "", ""));
+    EXPECT_EQ(std::tuple(st->Sweepmode, w.chkpH, w.chkMulti, st->Multicap, w.lblConame[2], st->SweeppH[15],
+                         st->main.lblNoprob),
+              std::tuple("No", false, false, "0", "", "", "1"));
 }
 
 } // namespace
