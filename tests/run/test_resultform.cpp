@@ -127,6 +127,9 @@ TEST_F(ResultForm, SavingCopiesTheShownFileOrNothing) {
     EXPECT_FALSE(saveResultFile(*st, dir.file("copy.OUT"), err));
     EXPECT_EQ(err, "Tempo.out: the file cannot be opened");
     EXPECT_EQ(readWholeFile(dir.file("copy.OUT")), text);
+    err.clear();
+    EXPECT_FALSE(pickProblem(*st, "2", err)); // nor can another problem be picked from it
+    EXPECT_EQ(err, "Tempo.out: the file cannot be opened");
 }
 
 } // namespace
