@@ -41,6 +41,13 @@ TEST(NewtonMethod, FailedEvaluationShortensTheStepInsteadOfEndingTheSolve) {
     ASSERT_LT(i + 1, sys.tried.size());
     EXPECT_TRUE(sys.tried[i + 1].second && sys.tried[i + 1].first > -0.99 &&
                 sys.tried[i + 1].first < sys.tried[i].first);
+    // Passes and steps together stay within their budget.
+    Exponential capped;
+    x = -1.0;
+    NewtonSettings few;
+    std::tie(few.maxPasses, few.maxSteps) = std::tuple(1, 2);
+    const NewtonOutcome cut = newtonMethod(capped, &x, few);
+    EXPECT_TRUE(!cut.converged && cut.passes + cut.steps == 2) << cut.passes << " " << cut.steps;
 }
 
 // S(R) = sum of z R^z t(z) for the sums t, and the sum of the magnitudes of its terms (which
