@@ -1,4 +1,5 @@
 // The batch runner end to end: problem file in, result file out.
+#include "benchdata.h"
 #include "cli/batch.h"
 #include "files/database.h"
 #include "files/fields.h"
@@ -17,15 +18,10 @@ namespace {
 namespace fs = std::filesystem;
 using namespace kelva;
 
-const std::string kSource = KELVA_SOURCE_DIR;
+using benchdata::kSource;
 
 fs::path scratch() {
-    static const fs::path dir = [] {
-        fs::path d = fs::temp_directory_path() / "kelva-bench";
-        fs::create_directories(d);
-        return d;
-    }();
-    return dir;
+    return benchdata::scratch("kelva-bench");
 }
 
 // An "Only multi" list of 100 inorganic waters with calculated pH that differ in hardness,

@@ -1,4 +1,5 @@
 // Solve time and iterations of typical problems on the bundled database.
+#include "benchdata.h"
 #include "engine/engine.h"
 #include "files/database.h"
 
@@ -13,15 +14,7 @@ namespace {
 using namespace kelva;
 
 const ProgramState& database() {
-    static std::unique_ptr<ProgramState> base = [] {
-        auto st = std::make_unique<ProgramState>();
-        st->Dbfile = std::string(KELVA_SOURCE_DIR) + "/data/default.DBS";
-        if (!readdb(*st).ok) {
-            std::fprintf(stderr, "cannot load %s\n", st->Dbfile.c_str());
-            std::exit(1);
-        }
-        return st;
-    }();
+    static const std::unique_ptr<ProgramState> base = benchdata::withDefaultDatabase();
     return *base;
 }
 

@@ -2,6 +2,7 @@
 // (every result window and the sweep chart filled and painted), picking a problem from the
 // selector, and opening a 500-problem list file.
 #include "app/App.h"
+#include "benchdata.h"
 #include "cli/batch.h"
 #include "files/fields.h"
 #include "results/frmOut1.h"
@@ -17,6 +18,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -26,15 +28,10 @@ namespace {
 namespace fs = std::filesystem;
 using namespace kelva;
 
-const std::string kSource = KELVA_SOURCE_DIR;
+using benchdata::kSource;
 
 fs::path scratch() {
-    static const fs::path dir = [] {
-        fs::path d = fs::temp_directory_path() / "kelva-bench-results";
-        fs::create_directories(d);
-        return d;
-    }();
-    return dir;
+    return benchdata::scratch("kelva-bench-results");
 }
 
 // The example pH sweep (20 problems) solved once.
@@ -46,7 +43,12 @@ std::string sweepFile() {
         opt.out = (scratch() / "sweep.OUT").string();
         opt.quiet = true;
         std::ostringstream err;
-        if (cli::runBatch(opt, err) != cli::kExitOk) std::abort();
+        // The sweep's problem 17 is marked as not converged (status 2); its file is complete.
+        const int status = cli::runBatch(opt, err);
+        if (status != cli::kExitOk && status != cli::kExitIterLimit) {
+            std::fprintf(stderr, "cannot solve the example sweep: %s\n", err.str().c_str());
+            std::abort();
+        }
         return opt.out;
     }();
     return path;

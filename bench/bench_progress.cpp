@@ -1,6 +1,7 @@
 // What showing a run's progress costs the solve: the same soil problem solved without any
 // progress hook, and with the desktop program's hook (the iteration count stored in an atomic
 // that the window reads a few dozen times a second) and its stop flag.
+#include "benchdata.h"
 #include "engine/engine.h"
 #include "files/database.h"
 
@@ -15,18 +16,8 @@ namespace {
 
 using namespace kelva;
 
-std::unique_ptr<ProgramState> soilProblem() {
-    auto st = std::make_unique<ProgramState>();
-    st->Dbfile = std::string(KELVA_SOURCE_DIR) + "/data/default.DBS";
-    if (!readdb(*st).ok) {
-        std::fprintf(stderr, "cannot load %s\n", st->Dbfile.c_str());
-        std::exit(1);
-    }
-    return st;
-}
-
 void solveSoil(benchmark::State& state, bool withHook) {
-    auto st = soilProblem();
+    auto st = benchdata::withDefaultDatabase();
     std::atomic<int> shown{0};
     std::atomic<bool> stop{false};
     if (withHook) {

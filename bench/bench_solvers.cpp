@@ -2,8 +2,7 @@
 // of the speed benchmark, the soil examples and the example sweep. Each problem list runs as
 // the run control runs it (a sweep continues from the previous problem's state); only the
 // solves are timed.
-//
-// speed450.DAT is looked for in $KELVA_BENCH_DATA, else in ../shared/bench beside the source.
+#include "benchdata.h"
 #include "engine/engine.h"
 #include "engine/newton.h"
 #include "files/database.h"
@@ -21,12 +20,9 @@ namespace {
 
 using namespace kelva;
 
-const std::string kSource = KELVA_SOURCE_DIR;
+using benchdata::kSource;
 
-std::string speed450() {
-    const char* dir = std::getenv("KELVA_BENCH_DATA");
-    return (dir ? std::string(dir) : kSource + "/../shared/bench") + "/speed450.DAT";
-}
+const std::string kSpeed450 = kSource + "/bench/data/speed450.DAT";
 
 enum class Start { Fresh, FromPrevious };
 
@@ -35,15 +31,10 @@ enum class Start { Fresh, FromPrevious };
 void solveList(benchmark::State& state, const std::string& path, const char* solverName, Start start) {
     auto in = FieldReader::open(path);
     if (!in) {
-        state.SkipWithError(("cannot read " + path + " (set KELVA_BENCH_DATA)").c_str());
+        state.SkipWithError(("cannot read " + path).c_str());
         return;
     }
-    auto st = std::make_unique<ProgramState>();
-    st->Dbfile = kSource + "/data/default.DBS";
-    if (!readdb(*st).ok) {
-        state.SkipWithError("cannot load the default database");
-        return;
-    }
+    auto st = benchdata::withDefaultDatabase();
     const ListHeader header = readListHeader(*in);
     long evaluations = 0, failed = 0, problems = 0, ssIterations = 0;
     st->onIter = [&ssIterations](int) { ++ssIterations; };
@@ -84,10 +75,10 @@ void solveList(benchmark::State& state, const std::string& path, const char* sol
 }
 
 void BM_Speed450_Substitution(benchmark::State& s) {
-    solveList(s, speed450(), kSolverSubstitution, Start::Fresh);
+    solveList(s, kSpeed450, kSolverSubstitution, Start::Fresh);
 }
 void BM_Speed450_Newton(benchmark::State& s) {
-    solveList(s, speed450(), kSolverNewton, Start::Fresh);
+    solveList(s, kSpeed450, kSolverNewton, Start::Fresh);
 }
 
 const std::string kSoil = kSource + "/data/examples/soil.DAT";
