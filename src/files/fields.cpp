@@ -362,8 +362,12 @@ bool AtomicFileWriter::open(std::string& err) {
         err = "cannot create the temporary file " + tmp_ + ": " + systemError();
         return false;
     }
-    // A large buffer: a result file of a long run is written in a few dozen calls.
-    std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
+    // A large buffer: a result file of a long run is written in a few dozen calls. The C library
+    // would take the size of a buffer it allocates itself only as a hint (and use a page), so the
+    // buffer is ours.
+    constexpr std::size_t kBufferSize = std::size_t{1} << 16;
+    if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    std::setvbuf(file_, buffer_.get(), _IOFBF, kBufferSize);
     return true;
 }
 

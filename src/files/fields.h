@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -125,6 +126,7 @@ private:
     void discard();
     std::string target_; // the file replaced (the one a link points to)
     std::string tmp_;
+    std::unique_ptr<char[]> buffer_; // the stream's buffer, outlives file_
     std::FILE* file_ = nullptr;
     std::string writeError_; // the first failed write, empty when none
 };
