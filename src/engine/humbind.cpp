@@ -48,8 +48,8 @@ template <class Rows> void sumOver(const ProgramState& st, const Rows& rows, int
 
 // Pairs: a bound species replaces two protons, so it carries exp((2 - z) g) / H^2.
 void bidentate(ProgramState& st, int k, double g, double h) {
-    auto& sc = st.hum;
-    const auto& c = st.cache;
+    auto& c = st.cache.humic.write();
+    auto& sc = c.scratch;
     std::array<double, kMaxSpecies + 1> a2{};
     // exp((2 - z) g) depends on the charge only
     PerCharge factor([g](int z) { return std::exp((2 - z) * g); });
@@ -81,7 +81,7 @@ void bidentate(ProgramState& st, int k, double g, double h) {
 
 // Single sites: a bound species replaces one proton; only class 1 binds here, unweighted.
 void monodentate(ProgramState& st, int k, double g, double h) {
-    auto& sc = st.hum;
+    auto& sc = st.cache.humic.write().scratch;
     std::array<double, kMaxSpecies + 1> a1{};
     PerCharge factor([g](int z) { return std::exp((1 - z) * g); });
     for (int j = 1; j <= st.Nhslist; ++j) {
@@ -127,7 +127,7 @@ void humbind(ProgramState& st, int k) {
     bidentate(st, k, g, h);
     monodentate(st, k, g, h);
 
-    auto& sc = st.hum;
+    auto& sc = st.cache.humic.write().scratch;
     for (int j = 1; j <= st.Nhslist; ++j) {
         const int s = st.Hslist[j];
         st.Nu(k, s) = sc.siteTotal[s] + sc.pairTotal[s];

@@ -72,7 +72,8 @@ void buildBalanced(ProgramState& st) {
 // The constant factor Hetfrac(m) KM(a) KM(b) of every pair term, the leading part of the
 // product that humbind evaluates left to right.
 void buildPairConstants(ProgramState& st) {
-    auto& c = st.cache;
+    if (st.Nhslist == 0) return; // no binding species: nothing to write
+    auto& c = st.cache.humic.write();
     const int nosite = st.Nosite < 3 ? st.Nosite : 3;
     for (int k = 1; k <= 2; ++k)
         for (int p = 1; p <= 12; ++p) {

@@ -46,7 +46,7 @@ std::string complexOrigin(const ProgramState& st, int s) {
 // The binding constants of the binding species of humic k, class by class: each comes from one
 // pK column (type B sites and the pairs from the same one).
 std::string bindingOrigin(const ProgramState& st, int k) {
-    const auto& c = st.cache;
+    const auto& c = st.cache.humic.read();
     const int nosite = st.Nosite < 3 ? st.Nosite : 3;
     for (int j = 1; j <= st.Nhslist; ++j) {
         const int s = st.Hslist[j];

@@ -9,6 +9,7 @@
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #ifdef KELVA_CHECKED
 #define KELVA_INDEX_CHECK(cond) assert(cond)
@@ -86,6 +87,36 @@ struct Num {
     operator double() const { return v; } // NOLINT
     void clear() { *this = Num{}; }
     bool empty() const { return !set; }
+};
+
+// A block of tables that exists only once it is first written: until then it reads as all
+// zeros, as tables that were never written do. A copy copies the block when it exists, so a
+// copied state behaves exactly as the original.
+template <class T> class OnDemand {
+  public:
+    OnDemand() = default;
+    OnDemand(const OnDemand& o) : p_(o.p_ ? std::make_unique<T>(*o.p_) : nullptr) {}
+    OnDemand& operator=(const OnDemand& o) {
+        if (this != &o) p_ = o.p_ ? std::make_unique<T>(*o.p_) : nullptr;
+        return *this;
+    }
+    OnDemand(OnDemand&&) noexcept = default;
+    OnDemand& operator=(OnDemand&&) noexcept = default;
+    ~OnDemand() = default;
+
+    // The block for writing, made (all zeros) on first use.
+    T& write() {
+        if (!p_) p_ = std::make_unique<T>();
+        return *p_;
+    }
+    // The block for reading: the zeros it would hold when it was never made.
+    const T& read() const {
+        static const T kZeros{};
+        return p_ ? *p_ : kZeros;
+    }
+
+  private:
+    std::unique_ptr<T> p_;
 };
 
 } // namespace kelva

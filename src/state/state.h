@@ -252,18 +252,6 @@ struct ProgramState {
     Arr2<double, 2, kMaxSpecies> Nu{};    // mol bound per g of humic
     Arr2<double, 2, kMaxSpecies> Bound{}; // mol/l bound to humic
 
-    // Scratch of humic binding: each entry is written before it is read (the class terms of a
-    // pair are summed on the fly into pairSum).
-    struct HumScratch {
-        Arr<double, kMaxSpecies> pairSum{};
-        Arr2<double, 12, kMaxSpecies> pairBound{};
-        Arr<double, 12> pairCharge{};
-        Arr<double, kMaxSpecies> siteTerm{};
-        Arr2<double, 8, kMaxSpecies> siteBound{};
-        Arr<double, 8> siteCharge{};
-        Arr<double, kMaxSpecies> pairTotal{};
-        Arr<double, kMaxSpecies> siteTotal{};
-    } hum;
 
     Arr<double, 2> Vddlsp{};          // specific DDL volume, l/g
     Arr<double, 2> Vddl{};            // DDL volume, l per l of suspension
@@ -302,6 +290,24 @@ struct ProgramState {
 
     // What the iteration loop would otherwise recompute at every pass: built by makelist from
     // the species lists and the set-up tables, never resized inside the loop.
+    // The work tables of humic binding, kept apart from the state (see EngineCache::humic).
+    struct HumicWork {
+        // Hetfrac(m) KMsite_m(k, a, s) KMsite_m(k, b, s) of pair p for the binding species.
+        Arr3<double, 2, 12, kMaxSpecies> pairK1{}, pairK2{}, pairK3{};
+        // Scratch of humic binding: each entry is written before it is read (the class terms of a
+        // pair are summed on the fly into pairSum).
+        struct Scratch {
+            Arr<double, kMaxSpecies> pairSum{};
+            Arr2<double, 12, kMaxSpecies> pairBound{};
+            Arr<double, 12> pairCharge{};
+            Arr<double, kMaxSpecies> siteTerm{};
+            Arr2<double, 8, kMaxSpecies> siteBound{};
+            Arr<double, 8> siteCharge{};
+            Arr<double, kMaxSpecies> pairTotal{};
+            Arr<double, kMaxSpecies> siteTotal{};
+        } scratch;
+    };
+
     struct EngineCache {
         Arr<double, kMaxComponent> logAct{};  // log10 Act of the components, per evaluation
         // Per component i, the (species, coefficient) pairs of the listed species that hold
@@ -309,8 +315,9 @@ struct ProgramState {
         Arr<int, kMaxComponent + 1> termStart{};
         std::array<std::int16_t, 3 * (kMaxSpecies + 1)> termSpecies{};
         std::array<std::int16_t, 3 * (kMaxSpecies + 1)> termSto{};
-        // Hetfrac(m) KMsite_m(k, a, s) KMsite_m(k, b, s) of pair p for the binding species.
-        Arr3<double, 2, 12, kMaxSpecies> pairK1{}, pairK2{}, pairK3{};
+        // The tables of humic binding (400 KB), made by the first problem that binds to humics:
+        // an inorganic run never pays for them, nor does a copy of its state.
+        OnDemand<HumicWork> humic;
         Arr<double, kMaxSpecies> phase{};     // amount of species s over all phases, mol/l
         // The components whose totals are balanced (2..100 without OH-, total not 0), ascending.
         Arr<i16, kMaxComponent> balanced{};

@@ -61,15 +61,15 @@ TEST(Humbind, SiteClassesChangeOnlyBidentateBinding) {
     auto st = defaultDbState();
     for (int nosite = 3; nosite >= 1; --nosite) {
         bind(*st, nosite);
-        pairBound[nosite] = st->hum.pairTotal[12];
-        siteBound[nosite] = st->hum.siteTotal[12];
+        pairBound[nosite] = st->cache.humic.read().scratch.pairTotal[12];
+        siteBound[nosite] = st->cache.humic.read().scratch.siteTotal[12];
     }
     EXPECT_LT(pairBound[1], pairBound[2]);
     EXPECT_NE(pairBound[2], pairBound[3]);
     EXPECT_TRUE(siteBound[1] == siteBound[2] && siteBound[2] == siteBound[3]);
     auto fresh = defaultDbState();
     bind(*fresh, 1);
-    EXPECT_EQ(fresh->hum.pairTotal[12], pairBound[1]);
+    EXPECT_EQ(fresh->cache.humic.read().scratch.pairTotal[12], pairBound[1]);
 }
 
 TEST(WaterSplit, WithoutLayersAllWaterIsSolutionWhateverTheOverlapFactorAndClayTakesItsShare) {
