@@ -1,7 +1,5 @@
-// The database editor and the parameter and heterogeneity windows: the sheet over the state
-// (checked by QAbstractItemModelTester), typing, the clipboard, rows, undo, find, the deltaH unit,
-// the parameters in their units, and the saves with their refusals. What the sheet's routines do
-// to the tables is tested without a window in tests/files.
+// The database editor (its sheet watched by QAbstractItemModelTester: keys, the clipboard, undo,
+// find, the deltaH unit), the parameter and heterogeneity windows, and their saves and refusals.
 #include "database/DbSheetModel.h"
 #include "database/frmDataparam.h"
 #include "database/frmDbs.h"
@@ -43,12 +41,6 @@ struct Loaded : Program {
     Loaded() {
         st().Dbfile = db.toStdString();
         if (!readdb(st()).ok) qFatal("the bundled database does not load");
-    }
-    frmDataparam& params() {
-        auto& w = app().window<frmDataparam>();
-        w.showParameters();
-        App::handOver(&app().window<frmMain>(), &w);
-        return w;
     }
 };
 
@@ -274,7 +266,9 @@ class TestDbs : public QObject {
 
     void parametersShownInTheirUnitsSavedToTheFileOrANewOne() {
         Loaded c;
-        auto& w = c.params();
+        auto& w = c.app().window<frmDataparam>();
+        w.showParameters();
+        App::handOver(&c.app().window<frmMain>(), &w);
         for (const auto& [name, text] : {std::pair{"txtNcooh1", " .00329"},
                                          {"txtRadius1", " 1.72"},
                                          {"txtMolwt2", " 1500"},

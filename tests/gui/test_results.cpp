@@ -1,8 +1,5 @@
-// The result windows: a result file shown as the user sees it, problems picked from the
-// selector, the sweep table and its chart, saved and reopened files, files that cannot be
-// shown, and the way back; their tables exported to spreadsheet workbooks (written in the working
-// folder, opened in the spreadsheet program, never replacing a file) and their pages printed, or
-// saved as PDF files where there is no printer.
+// The result windows as the user sees them: problems picked, the sweep table and its chart, files
+// saved, refused and reopened, the way back, workbooks for the spreadsheet program, and printing.
 #include "files/numtext.h"
 #include "gui/support/guitest.h"
 #include "input/frmMain.h"

@@ -1,6 +1,5 @@
-// The multi-problem menu: pages of separate pH values, the number of problems, the entries and
-// units offered, the selection, values that are no numbers, going back, and a run of each kind
-// from the window compared with the batch runner.
+// The multi-problem menu: pages of separate pH values, the number of problems, the selection,
+// refused values, going back, and a run of each kind compared with the batch runner.
 #include "files/numtext.h"
 #include "gui/support/guitest.h"
 #include "results/frmOut1.h"
