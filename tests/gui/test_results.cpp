@@ -154,17 +154,25 @@ class TestResults : public QObject {
             QVERIFY2(!shown(&w, name), name);
         screenshot(&w, "frmOut1-precipitation");
 
-        // A file that cannot be shown is refused with a message; nothing of the previous file stays on show.
-        w.openResultFile(golden);
-        p.ui().clearLog();
-        writeFile(p.file("bad.OUT"), readFile(sourcePath("data/examples/soil.DAT")));
-        p.ui().chooseFile(p.file("bad.OUT"));
-        child<QAction>(&w, "mnuFileOpen")->trigger();
-        p.toldOnce("Kelvaspec Error: ");
-        QVERIFY2(p.said().contains("bad.OUT") && p.said().contains("not a Kelvaspec result file"),
-                 qPrintable(p.said()));
-        QCOMPARE(textOf(&w, "txtpH") + row(&w, "grdFractmast", 1).join(""), QString());
-        QCOMPARE(child<ui::Grid>(&species, "grdSpecies")->text(1, 0), QString());
+        // Files that cannot be shown are refused with a message; nothing of the previous file stays on show.
+        const QByteArray text = readFile(golden);
+        const std::pair<QByteArray, QString> cases[] = {
+            {"", "the file is empty"},
+            {readFile(sourcePath("data/examples/soil.DAT")), "not a Kelvaspec result file"},
+            {text.left(text.indexOf("\"CONCENTRATIONS")), "the file ends before"},
+            {QByteArray(text).replace("\"pH \",4.03914674523047", "\"pH \",\"four\""),
+             "line 7, field 2: expected the pH"}};
+        for (const auto& [content, reason] : cases) {
+            w.openResultFile(golden);
+            p.ui().clearLog();
+            writeFile(p.file("bad.OUT"), content);
+            p.ui().chooseFile(p.file("bad.OUT"));
+            child<QAction>(&w, "mnuFileOpen")->trigger();
+            p.toldOnce("Kelvaspec Error: ");
+            QVERIFY2(p.said().contains("bad.OUT") && p.said().contains(reason), qPrintable(p.said()));
+            QCOMPARE(textOf(&w, "txtpH") + row(&w, "grdFractmast", 1).join(""), QString());
+            QCOMPARE(child<ui::Grid>(&species, "grdSpecies")->text(1, 0), QString());
+        }
     }
 
     // An "Only multi" list drawn against the problem number; then the same list with problem 2

@@ -103,6 +103,29 @@ class TestSweepinp : public QObject {
         }
     }
 
+    // Offered after the components: DOC in soil mode and the species they form, carbonates only
+    // with a fixed CO2 pressure.
+    void theEntriesOfferedFollowTheProblem() {
+        const QStringList carbonate{"HCO3-", "CuCO3", "NaCO3-", "CuHCO3+"};
+        const struct {
+            bool co2Fixed;
+            const char* mode;
+            QStringList offered, notOffered;
+        } cases[] = {{false, "Soil", {"CuOH+", "CuCl2", "DOC"}, carbonate + QStringList{"CaOH+", "ZnCl+"}},
+                     {true, "Soil", carbonate, {"MgOH+", "FeCl+"}},
+                     {false, "Water", {"CuCl+"}, {"DOC"}}};
+        for (const auto& c : cases) {
+            SweepProgram p(false);
+            if (c.co2Fixed) p.st().pCO2 = 3.5e-4f;
+            p.st().ProgMode = c.mode;
+            p.openMenu();
+            QStringList got;
+            for (int i = 0; i < p.g->cboComp2->count(); ++i) got << p.g->cboComp2->itemText(i);
+            for (const auto& s : c.offered) QVERIFY2(got.contains(s), qPrintable(s + " is not offered"));
+            for (const auto& s : c.notOffered) QVERIFY2(!got.contains(s), qPrintable(s + " is offered"));
+        }
+    }
+
     void theUnitListFollowsTheEntryAndTheSelectionHoldsPhAndSevenMore() {
         SweepProgram p;
         QCOMPARE(
@@ -165,8 +188,10 @@ class TestSweepinp : public QObject {
         type(p.g->txtSweepval[1], "5");
         p.select("Cu", "Activity");
         click(p.g->cmdCancel);
-        QCOMPARE(std::pair(p.st().Sweepmode, p.w.lblNoprob->text()),
-                 std::pair(std::string("No"), QString("1")));
+        const ProgramState& st = p.st();
+        QCOMPARE(
+            std::tuple(st.Sweepmode, int(st.Probno), int(st.Nprob), st.Nsel.v, st.Multicap, st.Multiactive),
+            std::tuple(std::string("No"), 1, 1, 1.0, std::string("0"), std::string()));
         QVERIFY(p.w.isVisible() && !p.g->isVisible() && !p.w.cmdNextprob->isVisible());
         p.openMenu(); // at rest again
         QVERIFY(!p.g->chkMulti->isChecked() && !p.g->chkpH->isChecked() && p.g->txtSweepno->text().isEmpty());
@@ -192,8 +217,10 @@ class TestSweepinp : public QObject {
             int blank;       // separate values: the problem left empty
             const char* box; // shown, on its page
             QString says;
-        } cases[] = {{"7,5", "0.5", 0, "txtStartpH",
+        } cases[] = {{"", "0.5", 0, "txtStartpH", "The box \"Start pH\" (the pH of problem 1) is empty."},
+                     {"7,5", "0.5", 0, "txtStartpH",
                       "The box \"Start pH\" (the pH of problem 1) holds \"7,5\", which is not a number."},
+                     {"4", " ", 0, "txtIncpH", "The box \"Increment between values\" is empty."},
                      {"", "", 12, "txtSweepval_2", "The pH value of problem 12 is empty."}};
         for (const auto& c : cases) {
             SweepProgram p;
@@ -262,6 +289,15 @@ class TestSweepinp : public QObject {
                      std::tuple(pH.front(), true, false));
         }
 
+        if (kind == "Sweep - increment") { // a start that is no number: the run refuses, in the core's words
+            type(p.w.txtpH, "four");
+            click(p.w.cmdRun);
+            QVERIFY(!p.w.running() && !QFile::exists(p.file("Temp.dat")));
+            p.toldOnce("Kelvaspec Error: ");
+            QVERIFY2(p.said().contains("\"four\", which is not a number"), qPrintable(p.said()));
+            p.ui().clearLog();
+            type(p.w.txtpH, pH.front());
+        }
         click(p.w.cmdRun);
         QTRY_VERIFY_WITH_TIMEOUT(!p.w.running(), 120000);
         p.ui().chooseFile(p.file("same.DAT"));
@@ -275,6 +311,8 @@ class TestSweepinp : public QObject {
         click(child<QPushButton>(p.app().existing<frmOut1>(), "cmdSweep"));
         QWidget* sweep = &p.app().window<frmSweepout>();
         QCOMPARE(row(sweep, "grdSweep", 0), (QStringList{"Problem no.", "pH", "Cu", "CuOH+", "DOC"}));
+        QCOMPARE(row(sweep, "grdSweep", 1),
+                 (QStringList{"", "", "Total dissolved", "Log Activity", "Conc. (mg/l)"}));
         QCOMPARE(child<ui::Grid>(sweep, "grdSweep")->rowCount(), int(pH.size()) + 2);
         for (int r = 2; r < pH.size() + 2; ++r) {
             const QStringList cells = row(sweep, "grdSweep", r);
