@@ -1,7 +1,5 @@
-// The database editor and the parameter and heterogeneity windows: the sheet over the state
-// (checked by QAbstractItemModelTester), typing, the clipboard, rows, undo, find, the deltaH unit,
-// the parameters in their units, and the saves with their refusals. What the sheet's routines do
-// to the tables is tested without a window in tests/files.
+// The database editor (its sheet watched by QAbstractItemModelTester: keys, the clipboard, undo,
+// find, the deltaH unit), the parameter and heterogeneity windows, and their saves and refusals.
 #include "database/DbSheetModel.h"
 #include "database/frmDataparam.h"
 #include "database/frmDbs.h"
@@ -36,11 +34,6 @@ std::string tables(const ProgramState& st) {
 QByteArray bundled() {
     return readFile(sourcePath("data/default.DBS"));
 }
-bool loadsAs(const QString& path, const ProgramState& st) {
-    auto again = std::make_unique<ProgramState>();
-    again->Dbfile = path.toStdString();
-    return readdb(*again).ok && tables(*again) == tables(st);
-}
 
 // The program with a copy of the bundled database loaded.
 struct Loaded : Program {
@@ -48,12 +41,6 @@ struct Loaded : Program {
     Loaded() {
         st().Dbfile = db.toStdString();
         if (!readdb(st()).ok) qFatal("the bundled database does not load");
-    }
-    frmDataparam& params() {
-        auto& w = app().window<frmDataparam>();
-        w.showParameters();
-        App::handOver(&app().window<frmMain>(), &w);
-        return w;
     }
 };
 
@@ -93,7 +80,6 @@ class TestDbs : public QObject {
         QAbstractItemModelTester tester(e.m, QAbstractItemModelTester::FailureReportingMode::Fatal);
         QCOMPARE(std::pair(e.m->rowCount(), e.m->headerData(18, Qt::Horizontal).toString()),
                  std::pair(223, QString("Ksel,Clay")));
-        QCOMPARE(e.cell(e.rowOf(1), dbcol::PkHA1), QString()); // 999, no value, is shown empty
         e.set(39, dbcol::No, "112");
         e.press(40, 2, 42, 5, Qt::Key_Insert, Qt::ControlModifier);
         QCOMPARE((QStringList{e.cell(40, 0), e.cell(41, 0), e.cell(42, 0)}),
@@ -174,7 +160,6 @@ class TestDbs : public QObject {
         auto& d = e.app().window<frmDeltah>();
         QVERIFY(d.isVisible() && d.optKcal->isChecked());
         click(d.optKJ);
-        click(d.optKJ); // already shown: not converted again
         QCOMPARE(e.cell(hco3, dbcol::DeltaH), QString("-14.598"));
         click(e.w->cmdSaveDb);
         QCOMPARE(std::pair(tables(e.st()), readFile(e.db)), std::pair(before, bundled()));
@@ -252,11 +237,8 @@ class TestDbs : public QObject {
             e.set(4, c.col, c.typed);
             e.ui().chooseFile(e.file("new.DBS"));
             click(child<QPushButton>(e.w, c.button));
-            QCOMPARE(e.ui().messages().size(), std::size_t(1));
-            const QString text = e.said();
-            QVERIFY2(text.startsWith("Kelvaspec Error: " + c.says) &&
-                         text.endsWith("Nothing has been saved."),
-                     qPrintable(text));
+            e.toldOnce("Kelvaspec Error: " + c.says);
+            QVERIFY2(e.said().endsWith("Nothing has been saved."), qPrintable(e.said()));
             QCOMPARE(std::pair(tables(e.st()), readFile(e.db)), std::pair(before, bundled()));
             QVERIFY(e.ui().fileDialogs().empty() && !QFile::exists(e.file("new.DBS")));
         }
@@ -269,7 +251,6 @@ class TestDbs : public QObject {
         QCOMPARE(e.ui().fileDialogs()[0].filter, QString("Database files (*.DBS)|*.DBS"));
         QCOMPARE(QString::fromStdString(e.st().main.txtDb), e.file("copy.DBS")); // now connected
         QCOMPARE(readFile(e.db), bundled());                                     // the old file is untouched
-        QVERIFY(loadsAs(e.file("copy.DBS"), e.st()));
         QCOMPARE(e.st().SpLogK[e.st().SpNo[5]].v, 1.25);
 
         const std::string before = tables(e.st());
@@ -285,7 +266,9 @@ class TestDbs : public QObject {
 
     void parametersShownInTheirUnitsSavedToTheFileOrANewOne() {
         Loaded c;
-        auto& w = c.params();
+        auto& w = c.app().window<frmDataparam>();
+        w.showParameters();
+        App::handOver(&c.app().window<frmMain>(), &w);
         for (const auto& [name, text] : {std::pair{"txtNcooh1", " .00329"},
                                          {"txtRadius1", " 1.72"},
                                          {"txtMolwt2", " 1500"},
@@ -293,9 +276,9 @@ class TestDbs : public QObject {
             QCOMPARE(textOf(&w, name), QString(text));
         QCOMPARE(child<QLabel>(&w, "Label10")->text(), QString("molecular radius (nm)"));
         screenshot(&w, "frmDataparam");
-        type(child<QLineEdit>(&w, "txtRadius1"), "1.8");
-        type(child<QLineEdit>(&w, "txtP2"), "-120abc");
-        type(child<QLineEdit>(&w, "txtDhal"), "1e999"); // held at the largest value a file can carry
+        type(&w, "txtRadius1", "1.8");
+        type(&w, "txtP2", "-120abc");
+        type(&w, "txtDhal", "1e999"); // held at the largest value a file can carry
         click(child<QPushButton>(&w, "cmdSavecha"));
         QCOMPARE(std::pair(c.st().Radius[1], c.st().P[2]), std::pair(1.8e-9f, -120.0f));
         QCOMPARE(readFile(c.db), bundled()); // the next run changes, no file does
@@ -305,20 +288,12 @@ class TestDbs : public QObject {
         const QByteArray file = readFile(c.db);
         QVERIFY(file.contains("\"HA parameters\",.00329,4.02,8.55,1.78,3.43,-374,.5,1.8E-09,15000\r\n"));
         QVERIFY(file.contains("\"Log KSO(25) & DeltaH for Al(OH)3\",8.291,1.79769313486232E+308\r\n"));
-        QVERIFY(loadsAs(c.db, c.st()));
 
-        type(child<QLineEdit>(&w, "txtNcooh1"), "0.004");
+        type(&w, "txtNcooh1", "0.004");
         c.ui().chooseFile(c.file("other.DBS"));
         click(child<QPushButton>(&w, "cmdSaNewDb"));
         QCOMPARE(QString::fromStdString(c.st().main.txtDb), c.file("other.DBS"));
         QVERIFY(readFile(c.file("other.DBS")).contains(",.004,") && !readFile(c.db).contains(",.004,"));
-        const std::string before = tables(c.st());
-        type(child<QLineEdit>(&w, "txtNcooh1"), "0.005");
-        c.ui().chooseFile(c.file("no/such/folder.DBS"));
-        click(child<QPushButton>(&w, "cmdSaNewDb"));
-        QVERIFY2(c.said().contains("could not be saved"), qPrintable(c.said()));
-        QCOMPARE(tables(c.st()), before);
-        QCOMPARE(QString::fromStdString(c.st().main.txtDb), c.file("other.DBS"));
         click(child<QPushButton>(&w, "cmdMain"));
         QVERIFY(w.isHidden() && !c.app().window<frmMain>().isHidden());
     }

@@ -47,6 +47,11 @@ QString Program::said() const {
     return all.join('\n');
 }
 
+void Program::toldOnce(const QString& start, ui::Icon icon) {
+    QVERIFY2(ui_->messages().size() == 1 && said().startsWith(start), qPrintable(said()));
+    QCOMPARE(ui_->messages().front().icon, icon);
+}
+
 QString textOf(QWidget* w, const char* name) {
     return child<QLineEdit>(w, name)->text();
 }
@@ -73,6 +78,14 @@ void type(QLineEdit* box, const QString& text) {
         QTest::keyClick(box, Qt::Key_Delete);
     else
         QTest::keyClicks(box, text);
+}
+
+void type(QWidget* w, const char* name, const QString& text) {
+    type(child<QLineEdit>(w, name), text);
+}
+
+void choose(QWidget* w, const char* name, const QString& text) {
+    choose(child<QListWidget>(w, name), text);
 }
 
 void choose(QListWidget* list, const QString& text) {

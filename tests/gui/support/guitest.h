@@ -38,6 +38,9 @@ class Program {
     QString copyData(const QString& rel);
     // Every message shown so far, one a line (for failure reports).
     QString said() const;
+    // Checks that exactly one message was shown since the log was cleared, that its
+    // "title: text" begins with `start`, and its icon.
+    void toldOnce(const QString& start, ui::Icon icon = ui::Icon::Stop);
 
   private:
     QTemporaryDir tmp_;
@@ -59,10 +62,12 @@ QStringList row(QWidget* w, const char* grid, int r);
 
 // Clicks a button as a user would (it must be visible and enabled to take the click).
 void click(QAbstractButton* b);
-// Replaces the text of `box` by typing `text` into it.
+// Replaces the text of `box` (or of the box `name` in `w`) by typing `text` into it.
 void type(QLineEdit* box, const QString& text);
-// Clicks the entry `text` of a list box.
+void type(QWidget* w, const char* name, const QString& text);
+// Clicks the entry `text` of a list box (or of the list `name` in `w`).
 void choose(QListWidget* list, const QString& text);
+void choose(QWidget* w, const char* name, const QString& text);
 // Picks entry `index` of a drop-down list as the user does.
 void pick(QComboBox* box, int index);
 
