@@ -3,12 +3,15 @@
 #pragma once
 
 #include "files/database.h"
+#include "files/database_edit.h"
 #include "support/testutil.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -72,31 +75,21 @@ inline DbReport loadText(ProgramState& st, const TempDir& dir, const std::string
     return readdb(st);
 }
 
+// Scalars as they are, numbers with whether they were set, tables element by element.
+template <class T> bool same(const T& x, const T& y) {
+    if constexpr (requires { x.a; })
+        return std::ranges::equal(x.a, y.a, [](const auto& p, const auto& q) { return same(p, q); });
+    else if constexpr (std::is_same_v<T, Num>)
+        return x.set == y.set && x.v == y.v;
+    else
+        return x == y;
+}
+
 // Every table that the database file holds.
 inline void expectSameTables(const ProgramState& a, const ProgramState& b) {
-    using S = ProgramState;
-    const auto num = [](const Num& x) { return std::pair(x.set, x.v); };
-    for (auto m :
-         {&S::Ncooh, &S::Pkha, &S::Pkhb, &S::Dpkha, &S::Dpkhb, &S::P, &S::Fpr, &S::Radius, &S::Molwt})
-        for (int k = 1; k <= 2; ++k) EXPECT_EQ((a.*m)[k], (b.*m)[k]);
-    for (auto m : {&S::Eqclay, &S::Saclay, &S::Dlf}) EXPECT_EQ(a.*m, b.*m);
-    for (auto m : {&S::Lksoal25, &S::Dhal, &S::Lksofe25, &S::Dhfe, &S::Kzed, &S::K0, &S::Beta})
-        EXPECT_EQ(a.*m, b.*m);
-    EXPECT_EQ(a.Nosite, b.Nosite);
-    for (auto m : {&S::S1proc, &S::S2proc, &S::S3proc}) EXPECT_EQ(num(a.*m), num(b.*m));
-    ASSERT_EQ(a.Ndatalines, b.Ndatalines);
-    for (int i = 1; i <= a.Ndatalines; ++i) EXPECT_EQ(a.SpNo[i], b.SpNo[i]) << "line " << i;
-    for (int n = 1; n <= kMaxSpecies; ++n) {
-        SCOPED_TRACE("species " + std::to_string(n));
-        EXPECT_EQ(a.SpName[n], b.SpName[n]);
-        for (auto m : {&S::SpCharge, &S::SpComp1, &S::SpComp2, &S::SpComp3, &S::SpSto1, &S::SpSto2,
-                       &S::SpSto3, &S::SpBind})
-            EXPECT_EQ((a.*m)[n], (b.*m)[n]);
-        for (auto m : {&S::SpLogK, &S::SpDeltaH, &S::SpKselHS, &S::SpKselClay})
-            EXPECT_EQ(num((a.*m)[n]), num((b.*m)[n]));
-        for (int h = 1; h <= 2; ++h)
-            for (int k = 1; k <= 3; ++k) EXPECT_EQ(num(a.SpPKM(h, n, k)), num(b.SpPKM(h, n, k))) << h << k;
-    }
+#define KELVA_EXPECT_SAME(m) EXPECT_TRUE(same(a.m, b.m)) << #m;
+    KELVA_DATABASE_MEMBERS(KELVA_EXPECT_SAME)
+#undef KELVA_EXPECT_SAME
 }
 
 // The row of species n in the database tables and the sheet; 0 when it has none.
