@@ -24,7 +24,7 @@ using Strs = std::vector<std::string>;
 
 // Engine states set by hand: values that are exact in binary, so every number the writer prints
 // is known in advance.
-inline void nameSpecies(ProgramState& st, int s, const char* name) {
+void nameSpecies(ProgramState& st, int s, const char* name) {
     st.SpName[s] = name;
     if (s < 100) {
         st.SpComp1[s] = static_cast<i16>(s);
@@ -34,7 +34,7 @@ inline void nameSpecies(ProgramState& st, int s, const char* name) {
 
 // A soil problem: H+, Na+ (half bound to humic acid), Cl-, OH-, the complex NaCl at zero
 // concentration. Solids 4 g/l, no fulvic acid, no precipitation, no clay.
-inline void smallProblem(ProgramState& st) {
+void smallProblem(ProgramState& st) {
     st.Probno = st.Nprob = st.Runprob = 1;
     st.Sweepmode = "";
     st.Iter = 12;
@@ -61,28 +61,26 @@ inline void smallProblem(ProgramState& st) {
     st.Bound(1, 2) = 0.125;
 }
 
-inline std::string blockText(ProgramState& st) {
+std::string blockText(ProgramState& st) {
     FieldWriter out;
     writeres(st, out);
     return out.take();
 }
 
 // The result text of a run of n problems over pH 4, 5, ... of smallProblem, with the sweep
-// selection in problem 1's block (pairs of name and kind) unless `sweepBlock` is false, Na at
-// 0.125 k mol/l; `vary` changes problem k.
-inline std::string runText(int n, const std::vector<std::pair<std::string, std::string>>& selection,
-                           const std::function<void(ProgramState&, int)>& vary = {}, bool sweepBlock = true) {
+// selection (names and kinds, the first kind empty) in problem 1's block unless `sweepBlock` is
+// false, Na at 0.125 k mol/l; `vary` changes problem k.
+std::string runText(int n, const Strs& names, const Strs& kinds,
+                    const std::function<void(ProgramState&, int)>& vary = {}, bool sweepBlock = true) {
     std::string text;
     for (int k = 1; k <= n; ++k) {
         auto st = freshState();
         smallProblem(*st);
         st->Sweepmode = sweepBlock ? "Sweep - increment" : "";
-        st->Nsel = static_cast<double>(selection.size());
+        st->Nsel = static_cast<double>(names.size());
         st->Selname = st->Seltype = {""};
-        for (const auto& [name, kind] : selection) {
-            st->Selname.push_back(name);
-            st->Seltype.push_back(kind);
-        }
+        st->Selname.insert(st->Selname.end(), names.begin(), names.end());
+        st->Seltype.insert(st->Seltype.end(), kinds.begin(), kinds.end());
         st->Nprob = static_cast<i16>(n);
         st->Probno = st->Runprob = static_cast<i16>(k);
         st->pH = 3.0 + k;
@@ -285,7 +283,7 @@ TEST_F(ReadBlock, SixtyMasterRowsAreReadAndTheSectionsStayInStep) {
 // Five blocks; the fourth in water mode.
 std::string fiveBlocks() {
     return runText(
-        5, {}, [](ProgramState& s, int k) { s.ProgMode = k == 4 ? "Water" : "Soil"; }, false);
+        5, {}, {}, [](ProgramState& s, int k) { s.ProgMode = k == 4 ? "Water" : "Soil"; }, false);
 }
 
 TEST(ResultFile, FindsEachBlockCountsThemAndMarksTheStoppedOnes) {
@@ -385,7 +383,7 @@ Strs column(const SweepTable& t, int c) {
 }
 
 TEST(SweepTable, PhSweepWithConcentrationAndDocAlsoFromFile) {
-    const auto text = runText(5, {{"pH", ""}, {"Na", "Concentration"}, {"DOC", "Concentration"}});
+    const auto text = runText(5, {"pH", "Na", "DOC"}, {"", "Concentration", "Concentration"});
     const SweepTable t = buildSweepTable(text, inputFrom(text));
     ASSERT_EQ(std::tuple(t.rows, t.cols), std::tuple(7, 4));
     EXPECT_EQ(t.cells[0], (Strs{"Problem no.", "pH", "Na", "DOC"}));
@@ -414,14 +412,9 @@ TEST(SweepTable, NotPresentExactlyWhereTheRowIsMissing) {
         if (k == 2) st.Tot[3] = st.Conc[3] = 0; // no chloride at all in problem 2
         if (k == 5) st.ProgMode = "Water";      // last block: no Kd rows
     };
-    const auto text = runText(5,
-                              {{"pH", ""},
-                               {"NaCl", "Concentration"},
-                               {"NaCl", "Activity"},
-                               {"NaCl", "Log Activity"},
-                               {"Cl", "Total dissolved"},
-                               {"Na", "Conc. (mg/l)"}},
-                              vary);
+    const auto text =
+        runText(5, {"pH", "NaCl", "NaCl", "NaCl", "Cl", "Na"},
+                {"", "Concentration", "Activity", "Log Activity", "Total dissolved", "Conc. (mg/l)"}, vary);
     const SweepTable t = buildSweepTable(text, inputFrom(text));
     ASSERT_EQ(t.cols, 7);
     const std::string np = "Not present";
@@ -442,7 +435,7 @@ TEST(SweepTable, ErrorRowsAreMarkedAndStillFilled) {
         if (k == 1) st.Conc[2] = -0.000123; // negative
         if (k == 2) st.Conc[2] = 0;         // in the master and totals rows only: not present
     };
-    const auto text = runText(4, {{"pH", ""}, {"Na", "Concentration"}}, vary);
+    const auto text = runText(4, {"pH", "Na"}, {"", "Concentration"}, vary);
     const SweepTable t = buildSweepTable(text, inputFrom(text, {0, 0, 0, 1, 0}));
     EXPECT_EQ(column(t, 0), (Strs{" 1", " 2", "!!ERROR!!", " 4"}));
     EXPECT_EQ(t.errorRow, (std::vector<bool>{false, false, false, false, true, false}));
@@ -457,7 +450,7 @@ TEST(SweepTable, DocIsCutNotRoundedAndWithoutASweepBlockOnlyProblemNumbersShow) 
               std::tuple(" 4.567", "-4.568", " 0", ""));
 
     for (bool sweepBlock : {true, false}) { // exactly one selected result, or none written
-        const auto text = runText(3, {{"pH", ""}}, {}, sweepBlock);
+        const auto text = runText(3, {"pH"}, {""}, {}, sweepBlock);
         const SweepScanInput in = inputFrom(text);
         EXPECT_EQ(in.sel.present, sweepBlock);
         const SweepTable t = buildSweepTable(text, in);
@@ -469,8 +462,7 @@ TEST(SweepTable, DocIsCutNotRoundedAndWithoutASweepBlockOnlyProblemNumbersShow) 
 }
 
 TEST(SweepTable, CutShortFileOrMissingBlocksLeaveTheRestEmpty) {
-    const auto text =
-        runText(3, {{"pH", ""}, {"Na", "Concentration"}, {"Cl", "Total dissolved"}, {"DOC", ""}});
+    const auto text = runText(3, {"pH", "Na", "Cl", "DOC"}, {"", "Concentration", "Total dissolved", ""});
     SweepScanInput in = inputFrom(text);
     const std::size_t third = text.find("\"RESULTS Prob. no. \",3");
     ASSERT_NE(third, std::string::npos);
