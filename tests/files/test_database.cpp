@@ -43,7 +43,6 @@ struct DbFile {
     std::optional<std::string> hetero = "\"Heterogeneity\",1,100,0,0";
     std::optional<std::string> count{}; // the count field; the number of species lines if unset
     std::vector<std::string> species{};
-    bool endLine = true;
 
     std::string text() const {
         std::vector<std::string> lines = {
@@ -60,7 +59,7 @@ struct DbFile {
         if (hetero) lines.push_back(*hetero);
         lines.push_back("\"No. of data lines\"," + count.value_or(std::to_string(species.size())));
         lines.insert(lines.end(), species.begin(), species.end());
-        if (endLine) lines.push_back("\"END OF DATA\"");
+        lines.push_back("\"END OF DATA\"");
         std::string out;
         for (const auto& l : lines) out += l + "\r\n";
         return out;
@@ -70,14 +69,6 @@ struct DbFile {
 // A species line of a one-site-group database (15 fields).
 std::string sp1(int no, const std::string& name, const std::string& rest = "2,0,0,0,1,0,0,0,0,999,999,1,1") {
     return std::to_string(no) + ",\"" + name + "\"," + rest;
-}
-
-// Loads `content` from a file in `dir`; the state's Dbfile names that file.
-DbReport loadText(ProgramState& st, const TempDir& dir, const std::string& content,
-                  const std::string& name = "test.DBS") {
-    st.Dbfile = dir.file(name);
-    spit(st.Dbfile, content);
-    return readdb(st);
 }
 
 // Scalars as they are, numbers with whether they were set, tables element by element.
@@ -107,14 +98,15 @@ int rowOf(const ProgramState& st, int n) {
 // A scratch folder and a fresh state to load database texts into and save them from.
 class DbTest : public ::testing::Test {
   protected:
-    ::testing::AssertionResult loads(const std::string& text) { return verdict(loadText(*st, dir, text)); }
-    ::testing::AssertionResult loads(const DbFile& f) { return loads(f.text()); }
-    ::testing::AssertionResult loadsDefault() {
-        st->Dbfile = defaultDbPath();
-        return verdict(readdb(*st));
+    ::testing::AssertionResult loads(const std::string& text) {
+        spit(dir.file("test.DBS"), text);
+        return loadsFile(dir.file("test.DBS"));
     }
-    ::testing::AssertionResult verdict(DbReport r) {
-        rep = std::move(r);
+    ::testing::AssertionResult loads(const DbFile& f) { return loads(f.text()); }
+    ::testing::AssertionResult loadsDefault() { return loadsFile(defaultDbPath()); }
+    ::testing::AssertionResult loadsFile(const std::string& path) {
+        st->Dbfile = path;
+        rep = readdb(*st);
         if (rep.ok) return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << (rep.error ? rep.error->describe() : "no error given");
     }
@@ -123,13 +115,6 @@ class DbTest : public ::testing::Test {
         std::string err;
         EXPECT_TRUE(savdata(*st, dir.file(name), err)) << err;
         return slurp(dir.file(name));
-    }
-    // Loading `path` into another state gives the same tables.
-    void expectReloadsSame(const std::string& path) {
-        auto again = freshState();
-        again->Dbfile = path;
-        ASSERT_TRUE(readdb(*again).ok);
-        expectSameTables(*st, *again);
     }
     TempDir dir;
     std::unique_ptr<ProgramState> st = freshState();
@@ -241,7 +226,10 @@ TEST_F(Database, EveryFieldFormIsReadAndWrittenBack) {
                              "120,\"NaSO4-\",-1,2,54,0,1,1,0,.7,1.5E-07,999,999,1,1\r\n"})
         EXPECT_NE(out.find(line), std::string::npos) << line;
     EXPECT_TRUE(out.ends_with("\"END OF DATA\"\r\n"));
-    expectReloadsSame(dir.file("out.DBS"));
+    auto again = freshState();
+    again->Dbfile = dir.file("out.DBS");
+    ASSERT_TRUE(readdb(*again).ok);
+    expectSameTables(*st, *again);
 }
 
 // The heterogeneity line selects the layout of the species lines: 15, 17 or 19 fields; the
@@ -436,8 +424,7 @@ TEST_F(DatabaseMalformed, TextWhereANumberBelongsStopsTheLoadThere) {
 
 TEST_F(DatabaseMalformed, AFailedLoadDisconnectsAnEarlierDatabaseAMissingFileChangesNothing) {
     ASSERT_TRUE(loadsDefault());
-    st->Dbfile = dir.file("missing.DBS");
-    ASSERT_FALSE(verdict(readdb(*st)));
+    ASSERT_FALSE(loadsFile(dir.file("missing.DBS")));
     EXPECT_EQ(rep.error->file, st->Dbfile);
     EXPECT_EQ(std::tuple(st->SpName[12], st->Ndatalines, st->main.txtDbVisible), std::tuple("Cu", 223, true));
 
