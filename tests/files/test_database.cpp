@@ -442,14 +442,12 @@ TEST_F(Database, TablesThatWouldNotLoadAgainAreNotSaved) {
     spit(target, "the old database");
     std::string err;
     st->Nosite = 4;
-    EXPECT_FALSE(savdata(*st, target, err));
-    EXPECT_NE(err.find("site groups"), std::string::npos) << err;
+    EXPECT_FALSE(savdata(*st, target, err) || err.find("site groups") == std::string::npos) << err;
     st->Nosite = 1;
     st->Ndatalines = 2;
     st->SpNo[1] = 12;
     st->SpNo[2] = 0; // a row whose number was never set
-    EXPECT_FALSE(savdata(*st, target, err));
-    EXPECT_NE(err.find("species line 2"), std::string::npos) << err;
+    EXPECT_FALSE(savdata(*st, target, err) || err.find("species line 2") == std::string::npos) << err;
     EXPECT_EQ(slurp(target), "the old database");
     st->SpNo[2] = 13;
     EXPECT_NE(saved("old.DBS").find("\"No. of data lines\",2\r\n12,\"\",0,0,0,0,0,0,0,,,,,,\r\n13,"),

@@ -172,8 +172,7 @@ TEST_F(ProblemRecord, RecordsWithoutGammaAndPhLinesKeepThePreviousValuesRowsAreR
 TEST_F(ProblemRecord, MalformedFieldsStopWithLineAndField) {
     const std::string text = saveRecord(*st);
     auto o = openRecord(replaced(text, "\"TempK\",288.16", "\"TempK\",abc"));
-    EXPECT_FALSE(o.ok);
-    EXPECT_NE(o.error.find("line 8, field 2"), std::string::npos) << o.error;
+    EXPECT_FALSE(o.ok || o.error.find("line 8, field 2") == std::string::npos) << o.error;
     EXPECT_NE(o.error.find("abc"), std::string::npos) << o.error;
     EXPECT_EQ(o.st->Dbfile, st->main.txtDb); // read before the fault
     EXPECT_EQ(o.st->Precision, 0.01f);
@@ -186,8 +185,7 @@ TEST_F(ProblemRecord, MalformedFieldsStopWithLineAndField) {
           Case{"\"No. mast sp.\",2", "\"No. mast sp.\",26", "at most 25"},
           Case{"\"No. mast sp.\",2", "\"No. mast sp.\",-1", ""}, Case{"\"No\",", "\"No\",1E+10", ""}}) {
         o = openRecord(replaced(text, from, to));
-        EXPECT_FALSE(o.ok) << to;
-        EXPECT_NE(o.error.find(says), std::string::npos) << o.error;
+        EXPECT_FALSE(o.ok || o.error.find(says) == std::string::npos) << o.error;
         EXPECT_TRUE(o.st->Nmast == 0 || std::string(says) != "at most 25");
     }
 }
@@ -201,8 +199,7 @@ TEST_F(ProblemRecord, TruncatedRecordsNeverCrash) {
         EXPECT_TRUE(o.ok || !o.error.empty()) << n;
         EXPECT_LE(o.st->Nmast, 2);
         if (n >= 2 && n + 7 < text.size() && text.compare(n - 2, 2, "\r\n") == 0) {
-            EXPECT_FALSE(o.ok) << n;
-            EXPECT_NE(o.error.find("ends early"), std::string::npos) << o.error;
+            EXPECT_FALSE(o.ok || o.error.find("ends early") == std::string::npos) << o.error;
         }
     }
 }

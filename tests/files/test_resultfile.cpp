@@ -131,8 +131,9 @@ TEST_F(WriteRes, ProblemOneOfARunReplacesTheFileTheOthersAreAppended) {
     std::string err;
     for (bool create : {true, false, true, false}) ASSERT_TRUE(writeresToFile(*st, path, create, err)) << err;
     EXPECT_EQ(readWholeFile(path), blockText(*st) + blockText(*st));
-    EXPECT_FALSE(writeresToFile(*st, dir.file("no/Tempo.out"), true, err));
-    EXPECT_NE(err.find("no/Tempo.out"), std::string::npos) << err;
+    EXPECT_FALSE(writeresToFile(*st, dir.file("no/Tempo.out"), true, err) ||
+                 err.find("no/Tempo.out") == std::string::npos)
+        << err;
 }
 
 TEST_F(WriteRes, SweepLinesOnlyInProblemOneAndAlsoForModeNoErrorLineForTheRunningProblem) {
@@ -296,12 +297,12 @@ TEST(ResultFile, FindsEachBlockCountsThemAndMarksTheStoppedOnes) {
         ASSERT_TRUE(readResultFile(path, k, b, err)) << k << ": " << err;
         EXPECT_EQ(std::tuple(b.probno, b.nprob, b.pH, b.hasKdSection), std::tuple(k, 5, 3.0 + k, k != 4));
     }
-    EXPECT_FALSE(readResultFile(path, 6, b, err));
-    EXPECT_NE(err.find("no block"), std::string::npos) << err;
+    EXPECT_FALSE(readResultFile(path, 6, b, err) || err.find("no block") == std::string::npos) << err;
     EXPECT_FALSE(b.complete);
     EXPECT_FALSE(readResultFile(path, 0, b, err));
-    EXPECT_FALSE(readResultFile(dir.file("missing.OUT"), 1, b, err));
-    EXPECT_NE(err.find("cannot be opened"), std::string::npos) << err;
+    EXPECT_FALSE(readResultFile(dir.file("missing.OUT"), 1, b, err) ||
+                 err.find("cannot be opened") == std::string::npos)
+        << err;
 
     // Consecutive blocks read without searching, then a search.
     FieldReader r(fiveBlocks(), "five");
@@ -335,8 +336,7 @@ TEST(ResultFile, TextWhereANumberOrLabelBelongs) {
     b = readFirst(replaced(text, "3,\"Cl\",1,0", "3,\"Cl\",one,0"));
     EXPECT_EQ(std::tuple(b.complete, b.master.size()), std::tuple(false, 1u));
     b = readFirst(replaced(text, "\"Ionic strength \"", "\"Ionic strenght \""));
-    EXPECT_FALSE(b.complete);
-    EXPECT_NE(b.error.find("Ionic strength"), std::string::npos) << b.error;
+    EXPECT_FALSE(b.complete || b.error.find("Ionic strength") == std::string::npos) << b.error;
     EXPECT_FALSE(readFirst("just,some,text\r\n1,2,3\r\n").complete);
     b = readFirst(replaced(text, "2,\"Na\",.5", "2.15E+09,\"Na\",.5")); // a number no index can hold
     EXPECT_EQ(std::tuple(b.complete, b.master[0].index, b.master[1].index), std::tuple(true, 0, 3));
@@ -348,8 +348,7 @@ TEST(ResultFile, TextWhereANumberOrLabelBelongs) {
     b = readFirst(head + "30000,\"pH\"\r\n");
     EXPECT_EQ(std::tuple(b.complete, b.sweep.present), std::tuple(false, true));
     b = readFirst(head + "1E+30,\"pH\"\r\n");
-    EXPECT_FALSE(b.complete);
-    EXPECT_NE(b.error.find("too large"), std::string::npos) << b.error;
+    EXPECT_FALSE(b.complete || b.error.find("too large") == std::string::npos) << b.error;
 }
 
 TEST(ResultFile, CutFilesAreReportedNotFatalAndWhatWasReadIsKept) {
