@@ -157,9 +157,7 @@ DbFile twoSpecies() {
 class SheetEdit : public DbTest {
   protected:
     void SetUp() override { ASSERT_TRUE(loadsDefault()); }
-    std::string& cell(int row, int col) {
-        return st->vaDbs.cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
-    }
+    std::string& cell(int row, int col) { return st->vaDbs.cells.at(row).at(col); }
     int row(int n) { return rowOf(*st, n); }
     void save() {
         std::string err;
