@@ -1,5 +1,5 @@
-// One problem record: what Filesaver writes, what Fileopener reads back, and what it does
-// with records that are short, malformed or carry impossible numbers.
+// One problem record: what Filesaver writes and what Fileopener reads back, also when it is
+// short, malformed or carries impossible numbers.
 #include "files/problemfile.h"
 #include "run/problemfixture.h"
 #include "run/problemlist.h"
@@ -36,9 +36,7 @@ Opened openRecord(const std::string& text, const std::string& unit = "Mol / l", 
     o.ok = Fileopener(*o.st, in, &o.notes);
     if (in.error()) o.error = in.error()->describe();
     FieldReader head(text, "problem.DAT");
-    if (fresh) {
-        EXPECT_EQ(recordDatabase(head), o.st->Dbfile) << text;
-    }
+    EXPECT_EQ(fresh ? recordDatabase(head) : o.st->Dbfile, o.st->Dbfile) << text;
     return o;
 }
 
@@ -113,19 +111,16 @@ TEST_F(ProblemRecord, EveryListKindRoundTrips) {
             ASSERT_TRUE(o.ok) << o.error;
             const ProgramState& b = *o.st;
             expectConditions(*st, b);
-            EXPECT_EQ(b.Dbfile, st->main.txtDb);
             expectComponents(b);
             EXPECT_EQ(std::tuple(b.Sweepmode, b.Multino.v, b.Multiread), std::tuple(mode, 5.0, 5));
             const bool increment = mode == "Sweep - increment";
-            EXPECT_EQ(b.pHincr.empty(), !increment);
-            EXPECT_TRUE(!increment || b.pHincr.v == 0.5) << b.pHincr.v;
+            EXPECT_EQ(std::tuple(b.pHincr.set, b.pHincr.v), std::tuple(increment, increment ? 0.5 : 0.0));
             const bool selection = !mode.empty() && probno == 1;
             ASSERT_EQ(b.Selname.size() > 3, selection);
             if (!selection) continue;
-            EXPECT_EQ(b.Nsel.v, 3.0);
-            EXPECT_EQ(std::tuple(b.Selname[1], b.Selname[3], b.Seltype[2]),
-                      std::tuple("pH", "NaOH", "Activity"));
-            EXPECT_EQ(b.Seltype[1], ""); // the first type is never written
+            // The first type is never written.
+            EXPECT_EQ(std::tuple(b.Nsel.v, b.Selname[1], b.Selname[3], b.Seltype[1], b.Seltype[2]),
+                      std::tuple(3.0, "pH", "NaOH", "", "Activity"));
         }
     }
 }
@@ -133,31 +128,21 @@ TEST_F(ProblemRecord, EveryListKindRoundTrips) {
 TEST_F(ProblemRecord, VariantsOfARecordAreRead) {
     st->ProgMode = "Water";
     const std::string text = saveRecord(*st);
-
-    auto plain = openRecord(text);
-    ASSERT_TRUE(plain.ok) << plain.error;
-    EXPECT_EQ(plain.st->ProgMode, "Water");
-    EXPECT_TRUE(plain.st->main.txtGammVisible); // the reader fills the state; the window shows it
-
-    auto noNumber = openRecord(replaced(text, "\"Problem no.\",1\r\n", ""));
-    ASSERT_TRUE(noNumber.ok) << noNumber.error;
-    expectConditions(*plain.st, *noNumber.st);
-    EXPECT_EQ(noNumber.st->Dbfile, st->main.txtDb);
-
+    std::string perLine = text; // a line end counts as a comma
+    std::replace(perLine.begin(), perLine.end(), ',', '\n');
+    for (const std::string& variant : {text, replaced(text, "\"Problem no.\",1\r\n", ""),
+                                       replaced(text, "\"Water\"", "\"WATER\""), perLine}) {
+        auto o = openRecord(variant);
+        ASSERT_TRUE(o.ok) << o.error;
+        expectConditions(*st, *o.st);
+        expectComponents(*o.st);
+        EXPECT_EQ(o.st->Dbfile, st->main.txtDb);
+        EXPECT_TRUE(o.st->main.txtGammVisible); // the reader fills the state; the window shows it
+    }
+    auto soil = openRecord(replaced(text, "\"Water\"", "\"SOIL\""));
+    EXPECT_TRUE(soil.ok && soil.st->ProgMode == "Soil") << soil.error;
     auto none = openRecord(replaced(text, "2\r\n\"Na+\",\"2\",.001\r\n\"Ca+2\",\"15\",.00025", "0"));
     EXPECT_TRUE(none.ok && none.st->Nmast == 0) << none.error; // a record without components
-    for (const auto& [written, mode] : {std::pair{"\"WATER\"", "Water"}, {"\"SOIL\"", "Soil"}}) {
-        auto o = openRecord(replaced(text, "\"Water\"", written));
-        ASSERT_TRUE(o.ok) << o.error;
-        EXPECT_EQ(o.st->ProgMode, mode);
-    }
-
-    std::string oneField = text;
-    std::replace(oneField.begin(), oneField.end(), ',', '\n');
-    auto perLine = openRecord(oneField);
-    ASSERT_TRUE(perLine.ok) << perLine.error;
-    expectConditions(*plain.st, *perLine.st);
-    expectComponents(*perLine.st);
 }
 
 // What the record does not say keeps its previous value; its rows replace the previous rows.
@@ -187,15 +172,12 @@ TEST_F(ProblemRecord, RecordsWithoutGammaAndPhLinesKeepThePreviousValuesRowsAreR
 TEST_F(ProblemRecord, MalformedFieldsStopWithLineAndField) {
     const std::string text = saveRecord(*st);
     auto o = openRecord(replaced(text, "\"TempK\",288.16", "\"TempK\",abc"));
-    EXPECT_FALSE(o.ok);
-    EXPECT_NE(o.error.find("line 8, field 2"), std::string::npos) << o.error;
+    EXPECT_FALSE(o.ok || o.error.find("line 8, field 2") == std::string::npos) << o.error;
     EXPECT_NE(o.error.find("abc"), std::string::npos) << o.error;
     EXPECT_EQ(o.st->Dbfile, st->main.txtDb); // read before the fault
     EXPECT_EQ(o.st->Precision, 0.01f);
 
-    struct Case {
-        const char *from, *to, *says;
-    };
+    using Case = std::tuple<const char*, const char*, const char*>;
     for (const auto& [from, to, says] :
          {Case{"\"Soil\"", "\"Marsh\"", "Marsh"},
           Case{"\"Ca+2\",\"15\",.00025\r\n", "\"Ca+2\",\"15\",.00025,7\r\n", "END"},
@@ -203,8 +185,7 @@ TEST_F(ProblemRecord, MalformedFieldsStopWithLineAndField) {
           Case{"\"No. mast sp.\",2", "\"No. mast sp.\",26", "at most 25"},
           Case{"\"No. mast sp.\",2", "\"No. mast sp.\",-1", ""}, Case{"\"No\",", "\"No\",1E+10", ""}}) {
         o = openRecord(replaced(text, from, to));
-        EXPECT_FALSE(o.ok) << to;
-        EXPECT_NE(o.error.find(says), std::string::npos) << o.error;
+        EXPECT_FALSE(o.ok || o.error.find(says) == std::string::npos) << o.error;
         EXPECT_TRUE(o.st->Nmast == 0 || std::string(says) != "at most 25");
     }
 }
@@ -218,8 +199,7 @@ TEST_F(ProblemRecord, TruncatedRecordsNeverCrash) {
         EXPECT_TRUE(o.ok || !o.error.empty()) << n;
         EXPECT_LE(o.st->Nmast, 2);
         if (n >= 2 && n + 7 < text.size() && text.compare(n - 2, 2, "\r\n") == 0) {
-            EXPECT_FALSE(o.ok) << n;
-            EXPECT_NE(o.error.find("ends early"), std::string::npos) << o.error;
+            EXPECT_FALSE(o.ok || o.error.find("ends early") == std::string::npos) << o.error;
         }
     }
 }
@@ -227,12 +207,10 @@ TEST_F(ProblemRecord, TruncatedRecordsNeverCrash) {
 TEST_F(ProblemRecord, ComponentsWithoutANumberKeepTheirRowWithANote) {
     // A name the database did not know is saved without a species number and must read back.
     st->rows[2].txtName = "Unobtainium";
-    const std::string saved = saveRecord(*st);
-    auto o = openRecord(saved);
-    ASSERT_TRUE(o.ok) << o.error;
+    auto o = openRecord(saveRecord(*st));
+    ASSERT_TRUE(o.ok && o.notes.size() == 1) << o.error;
     EXPECT_EQ(std::tuple(o.st->Nmast, o.st->rows[2].txtName, o.st->rows[2].txtConc),
               std::tuple(2, "Unobtainium", " .00025"));
-    ASSERT_EQ(o.notes.size(), 1u);
     EXPECT_NE(o.notes[0].find("\"Unobtainium\""), std::string::npos) << o.notes[0];
 
     st->rows[2].txtName = "Ca+2";
@@ -259,9 +237,7 @@ TEST(LocateDatabase, AsWrittenBesideTheProblemFileOrByItsBareName) {
     spit(dir.file("top.DBS"), "x");
     spit(dir.file("p/near.DBS"), "x");
     const std::string problem = dir.file("p/x.DAT");
-    struct Case {
-        std::string named, base, found;
-    };
+    using Case = std::tuple<std::string, std::string, std::string>;
     for (const auto& [named, base, found] : {Case{dir.file("top.DBS"), "", dir.file("top.DBS")},
                                              Case{"top.DBS", dir.path().string(), dir.file("top.DBS")},
                                              Case{"../top.DBS", "", dir.file("p/../top.DBS")},

@@ -61,9 +61,8 @@ TEST(Workbook, WrittenReadBackNeverReplacingAFileAndFailuresInWords) {
     EXPECT_EQ(std::tuple(s.at(1, 1)->type, s.at(1, 1)->number, s.at(1, 1)->format),
               std::tuple('n', 0.000123, "0.0000E+00"));
     EXPECT_EQ(std::tuple(s.at(2, 0)->text, s.at(2, 1)->type, s.at(2, 1)->number),
-              std::tuple("Na\xF0\x9D\x9B\xBC", 'n', 0.0)); // a four-byte character stays as it is
-    EXPECT_GE(s.widths.at(1), 27);                         // the caption fits
-    EXPECT_GE(s.widths.at(0), 8);
+              std::tuple("Na\xF0\x9D\x9B\xBC", 'n', 0.0));    // a four-byte character stays as it is
+    EXPECT_TRUE(s.widths.at(1) >= 27 && s.widths.at(0) >= 8); // the caption fits
     EXPECT_EQ(std::tuple(sheets[1].at(1, 0)->text, sheets[1].at(1, 1)->format), std::tuple(" 1", "0.00"));
 
     ASSERT_TRUE(writeFileAtomic(dir.file("plain"), "x", err));
