@@ -124,7 +124,7 @@ TEST_F(Batch, IterationLimitGivesItsOwnStatusSaysWhatFailedAndAdvisesNewton) {
         << err.str();
     EXPECT_NE(slurp(o.out).find("ERROR - Exceedance of no. of iterations"), std::string::npos);
 
-    o = options(Record{.fixed = "No"}.text());
+    o = options(Record{.list = "\"No\",3", .fixed = "No"}.text()); // a count left from a list: one problem
     EXPECT_EQ(run(o), cli::kExitIterLimit);
     EXPECT_TRUE(says(
         "converge with the Newton solver: choose it as the solver and run them again. (--solver newton)"))
@@ -137,6 +137,15 @@ TEST_F(Batch, IterationLimitGivesItsOwnStatusSaysWhatFailedAndAdvisesNewton) {
     EXPECT_NEAR(blocks[0].pH, 7.00, 0.01);
     o.solver = "secant";
     EXPECT_EQ(run(o), cli::kExitBadInput);
+    // a clay layer balanced only at a negative ratio marks the problem before the limit
+    o = options(Record{.mode = "Soil",
+                       .solids = "50",
+                       .clay = "5",
+                       .pH = "6.5",
+                       .components = "\"No. mast sp.\",2\r\n\"Ca\",\"6\",.001\r\n\"Cl\",\"52\",.002"}
+                    .text());
+    EXPECT_EQ(run(o), cli::kExitIterLimit);
+    EXPECT_TRUE(says("Problem 1 has no sound result (")) << err.str();
 }
 
 TEST_F(Batch, ParallelRunsGiveTheSameFileAndBadInputIsRefusedWithAClearMessage) {
