@@ -146,14 +146,6 @@ TEST_F(HandOver, ResetterPutsBackAFreshUnsavedProblem) {
               std::tuple("Yes", "Fixed at...", true, true));
 }
 
-TEST(StartState, AgreesWithWhatTheWindowShows) {
-    // The pH list starts at "To be calculated": a first run must not fix the pH at the hidden 7.00.
-    auto st = freshState();
-    EXPECT_EQ(std::tuple(st->main.lstpH, st->main.txtpHVisible, st->PhFixed, st->main.lstDOC),
-              std::tuple("To be calculated", false, "No", "Calculated"));
-    EXPECT_TRUE(st->main.txtGammVisible && st->main.sorptionVisible && !st->main.txtDOCVisible);
-}
-
 TEST(Assigner, ShowsTheProblemValuesAndTheSweepSelection) {
     auto st = freshState();
     std::tie(st->TempK, st->Csolid, st->Tclay, st->Tha[1], st->Tha[2], st->Faaq, st->Gamma, st->pH,
@@ -185,9 +177,13 @@ TEST(Assigner, ShowsTheProblemValuesAndTheSweepSelection) {
     EXPECT_EQ(m.txtGamm, "1.00");
 }
 
-TEST(MainLists, PhDocAndProgramMode) {
+TEST(MainLists, StartStatePhDocAndProgramMode) {
     auto st = freshState();
     const auto& m = st->main;
+    // The pH list starts at "To be calculated": a first run must not fix the pH at the hidden 7.00.
+    EXPECT_EQ(std::tuple(m.lstpH, m.txtpHVisible, st->PhFixed, m.lstDOC),
+              std::tuple("To be calculated", false, "No", "Calculated"));
+    EXPECT_TRUE(m.txtGammVisible && m.sorptionVisible && !m.txtDOCVisible);
     for (const auto& [item, fixed] : {std::pair{"Fixed at...", "Yes"}, {"To be calculated", "No"}}) {
         lstpHClick(*st, item);
         EXPECT_EQ(std::tuple(st->PhFixed, m.txtpHVisible), std::tuple(fixed, *fixed == 'Y'));

@@ -42,40 +42,6 @@ std::unique_ptr<ProgramState> windowState(const TempDir& dir,
     return st;
 }
 
-TEST(RunChecks, RefusalsInTheirOrderAndNothingWritten) {
-    TempDir dir;
-    const char* noSolids = "In sorption mode, the concentration of total solids must have a value > 0. "
-                           "Either change program mode or change solids value!";
-    struct Case {
-        std::initializer_list<std::pair<const char*, const char*>> rows;
-        bool database;
-        const char *solids, *message;
-    };
-    for (const auto& c :
-         {Case{{{"Na", "1"}},
-               false,
-               "1",
-               "Running Kelvaspec without connecting a database "
-               "is not a particularly good idea"},
-          Case{{}, true, "1", "You have to add components before running Kelvaspec"},
-          Case{{{"Na", "1"}, {"Unobtainium", "1"}}, true, "1", "\"Unobtainium\""},
-          Case{{{"Na", "1"}}, true, "0", noSolids}, Case{{{"Na", "1"}}, true, "-1", noSolids}}) {
-        auto st = windowState(dir, c.rows);
-        st->main.txtDbVisible = c.database;
-        st->ProgMode = "Soil";
-        st->main.txtSolids = c.solids;
-        const RunReport r = cmdRun(*st);
-        EXPECT_FALSE(r.ran) << c.message;
-        EXPECT_EQ(r.title, "Kelvaspec Error") << c.message;
-        EXPECT_NE(r.message.find(c.message), std::string::npos) << r.message;
-    }
-    EXPECT_FALSE(std::filesystem::exists(dir.file("Temp.dat")) ||
-                 std::filesystem::exists(dir.file("Tempo.out")));
-    auto st = windowState(dir, {{"Na", "0.001"}}); // water mode has no solids
-    st->main.txtSolids = "0";
-    EXPECT_TRUE(cmdRun(*st).ok);
-}
-
 // Neither the run input nor the result file can be written: the run says which, as an error.
 TEST(RunChecks, UnwritableFilesAreReportedAsErrors) {
     TempDir dir;
@@ -239,31 +205,42 @@ TEST(Run, RunsOnAThreadWithASmallStack) {
 
 using RangeCheck = ProblemTest;
 
-TEST_F(RangeCheck, RunButtonRefusesEachValueOutsideItsRangeAndWritesNothing) {
+TEST_F(RangeCheck, RunButtonRefusesInTheOrderOfItsChecksAndWritesNothing) {
     const std::string deg = " \u00B0C", out = " lies outside the range ", ph = out + "0 to 14",
                       temp = deg + out + "0 to 100" + deg, prec = " %" + out + "above 0 up to 10 %",
-                      amount = " g/l" + out + "0 g/l or more";
+                      amount = " g/l" + out + "0 g/l or more", p1 = "Problem 1: the ",
+                      noSolids = "In sorption mode, the concentration of total solids must have a value > 0. "
+                                 "Either change program mode or change solids value!";
     // clang-format off
     const std::pair<std::function<void(ProgramState&)>, std::string> cases[] = {
-        {[](ProgramState& s) { s.main.txtpH = "14.1"; }, "fixed pH 14.1" + ph},
-        {[](ProgramState& s) { s.main.txtpH = "-0.25"; }, "fixed pH -.25" + ph},
-        {[](ProgramState& s) { s.main.txtTemp = "-5"; }, "temperature -5" + temp},
-        {[](ProgramState& s) { s.main.txtTemp = "100.5"; }, "temperature 100.5" + temp},
-        {[](ProgramState& s) { s.Precision = 0; }, "required precision 0" + prec},
-        {[](ProgramState& s) { s.Precision = 12; }, "required precision 12" + prec},
-        {[](ProgramState& s) { s.main.txtFA = "150"; }, "amount of humic acid -1" + amount}, // FA above 100 %
-        {[](ProgramState& s) { s.main.txtHA = "-1"; s.main.txtFA = "100"; }, "amount of fulvic acid -1" + amount},
-        {[](ProgramState& s) { s.main.txtClay = "-2.5"; }, "amount of clay -2.5" + amount}};
+        {[](ProgramState& s) { s.main.txtDbVisible = false; s.main.txtSolids = "0"; },
+         "Running Kelvaspec without connecting a database is not a particularly good idea"},
+        {[](ProgramState& s) { s.rows = {}; s.Nmast = 0; s.main.txtSolids = "0"; },
+         "You have to add components before running Kelvaspec"},
+        {[](ProgramState& s) { addRow(s, "Unobtainium", "1"); }, "Component \"Unobtainium\" is not in the database"},
+        {[](ProgramState& s) { s.main.txtSolids = "0"; }, noSolids},
+        {[](ProgramState& s) { s.main.txtSolids = "-1"; }, noSolids},
+        {[](ProgramState& s) { s.main.txtpH = "14.1"; }, p1 + "fixed pH 14.1" + ph},
+        {[](ProgramState& s) { s.main.txtpH = "-0.25"; }, p1 + "fixed pH -.25" + ph},
+        {[](ProgramState& s) { s.main.txtTemp = "-5"; }, p1 + "temperature -5" + temp},
+        {[](ProgramState& s) { s.main.txtTemp = "100.5"; }, p1 + "temperature 100.5" + temp},
+        {[](ProgramState& s) { s.Precision = 0; }, p1 + "required precision 0" + prec},
+        {[](ProgramState& s) { s.Precision = 12; }, p1 + "required precision 12" + prec},
+        {[](ProgramState& s) { s.main.txtFA = "150"; }, p1 + "amount of humic acid -1" + amount}, // FA above 100 %
+        {[](ProgramState& s) { s.main.txtHA = "-1"; s.main.txtFA = "100"; }, p1 + "amount of fulvic acid -1" + amount},
+        {[](ProgramState& s) { s.main.txtClay = "-2.5"; }, p1 + "amount of clay -2.5" + amount}};
     // clang-format on
     for (const auto& [set, message] : cases) {
         auto s = problemState(dir);
         set(*s);
         const RunReport r = cmdRun(*s);
-        EXPECT_EQ(std::tuple(r.ran, r.title, r.message),
-                  std::tuple(false, "Kelvaspec Error", "Problem 1: the " + message));
+        EXPECT_EQ(std::tuple(r.ran, r.title, r.message), std::tuple(false, "Kelvaspec Error", message));
     }
     EXPECT_FALSE(std::filesystem::exists(dir.file("Temp.dat")) ||
                  std::filesystem::exists(dir.file("Tempo.out")));
+    auto water = windowState(dir, {{"Na", "0.001"}}); // water mode has no solids
+    water->main.txtSolids = "0";
+    EXPECT_TRUE(cmdRun(*water).ok);
 }
 
 TEST_F(RangeCheck, TheEdgesOfTheRangesAreInside) {
