@@ -1,5 +1,4 @@
-// The batch runner over the example problem files and problem lists made here: golden results,
-// parallel runs, the Newton solver, refusals before anything is solved, summaries and tables.
+// The batch runner: golden results, parallel runs, the Newton solver, refusals, summaries, tables.
 #include "cli/batch.h"
 #include "cli/export.h"
 #include "files/fields.h"
@@ -19,8 +18,7 @@ namespace {
 using cli::BatchOptions;
 using cli::runBatch;
 
-// One problem record: by default a water problem with 1 mM NaCl at pH 7; `list` is the kind
-// and count after "Multi / Sweep" (with the increment line when it is one).
+// One problem record, by default 1 mM NaCl in water at pH 7; `list` follows "Multi / Sweep".
 // clang-format off
 struct Record {
     int k = 1;
@@ -73,10 +71,8 @@ class Batch : public ::testing::Test {
     std::ostringstream err;
 };
 
-// The result files of the examples, byte for byte: every digit of every result is pinned, so a
-// change of the summation order, a contracted multiply-add or a different formatting shows here.
-// At pH 7.2 the sweep's clay layer ends at a negative ratio, which is no balance. The progress line
-// shows on a terminal only.
+// Every digit of every result is pinned, so a change of summation order, a contracted multiply-add
+// or of formatting shows here. (The sweep's clay layer at pH 7.2 balances only at a negative ratio.)
 TEST_F(Batch, ExamplesMatchTheirGoldenResultFilesByteForByteAlsoInParallel) {
     const std::pair<const char*, int> examples[] = {{"water", cli::kExitOk},
                                                     {"soil", cli::kExitOk},
@@ -177,8 +173,7 @@ TEST_F(Batch, ParallelRunsGiveTheSameFileAndBadInputIsRefusedWithAClearMessage) 
     }
 }
 
-// The range checks themselves are the run's; here that the runner refuses a precision given for
-// every problem in one line, before anything is solved.
+// (The range checks themselves are the run's.)
 TEST_F(Batch, ValuesOutsideTheirRangesAreRefusedInOneLineBeforeAnythingIsSolved) {
     BatchOptions o = options(Record{}.text());
     o.precision = 50.0;
@@ -208,8 +203,7 @@ TEST_F(Batch, ManyProblemsAtTheIterationLimitReadAsASummary) {
         EXPECT_TRUE(!p["converged"].get<bool>() && !p["failing_tests"].empty());
 }
 
-// The workbook's cells are checked against the windows with the run's export tables; here that the
-// runner writes the tables it is asked for, and what the water mode leaves out of them.
+// (The workbook's cells are checked against the windows with the run's export tables.)
 TEST_F(Batch, WaterModeOverrideAndTables) {
     BatchOptions o = example("multi");
     o.xlsx = dir.file("no-such-folder/multi.xlsx");

@@ -173,8 +173,7 @@ TEST(Solver, HydroxidesPrecipitateWhenSaturatedAndTheIndexIsResetWithoutTheMetal
     EXPECT_EQ(std::tuple(st->SiAl, st->SiFe, st->AlPpt), std::tuple(0.0, 0.0, "No"));
 }
 
-// Components above 50 start from their own fractions of the total: each one from 2 to 99 must
-// start at a non-zero activity, or its balance never moves.
+// Each component from 2 to 99 must start at a non-zero activity, or its balance never moves.
 TEST(Solver, EveryComponentNumberGetsAStartValue) {
     for (int no : {21, 22, 50, 53, 56, 57, 58, 59, 99}) {
         auto st = defaultDbState();

@@ -1,5 +1,4 @@
-// The humic site, pair and binding-constant tables of a problem; humic and fulvic binding with
-// electrostatics, and the diffuse layers.
+// The humic binding-constant tables, humic and fulvic binding, and the diffuse layers.
 #include "engine/enginetest.h"
 
 namespace kelva::test {
@@ -139,8 +138,7 @@ TEST(Setprob, SiteClassesAboveNositeKeepTheirShareAndConstants) {
     EXPECT_DOUBLE_EQ(st->KMsite3(1, 1, 12), std::pow(10.0, -2.5));
 }
 
-// setprob takes a power of ten only for a pK that changed since the last set-up: a series of
-// set-ups with changing values and site classes must give the constants of a fresh one.
+// setprob recomputes only a pK that changed: every set-up in a series must equal a fresh one.
 TEST(Setprob, ConstantsFollowEveryChangeOfTheBindingPKs) {
     struct Step {
         int nosite;

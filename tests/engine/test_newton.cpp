@@ -1,5 +1,4 @@
-// The Newton solver against the damped substitution scheme on the bundled database; its pieces:
-// the damped method on a small system and the exact balance of a diffuse layer.
+// The Newton solver against the substitution scheme, its method on a small system, exact layers.
 #include "engine/enginetest.h"
 #include "engine/newton.h"
 #include "engine/newtonmethod.h"
@@ -126,25 +125,6 @@ TEST(Newton, SoilWhoseLayersHoldNearlyAllCationsConvergesInBoundedEvaluations) {
         fracdist(*nw, i);
         EXPECT_LT(nw->FrS, 0.05f) << "component " << i;
     }
-}
-
-TEST(Newton, UnknownsLeaveOutWhatAnEquilibriumFixes) {
-    auto st = defaultDbState();
-    totals(*st, {{2, 1e-3}, {5, 1e-5}, {55, 1e-3}}, "No");
-    st->Tha[2] = 0.1f;
-    auto comps = [&] {
-        const NewtonLayout lay = newtonLayout(*st);
-        return std::vector<int>(lay.comp.begin(), lay.comp.begin() + lay.nComp);
-    };
-    EXPECT_EQ(comps(), (std::vector<int>{2, 5, 55}));
-    const NewtonLayout lay = newtonLayout(*st); // components, H+, Zed(FA), ionic strength
-    EXPECT_EQ(std::tuple(lay.n, lay.zed[1]), std::tuple(3 + 1 + 1 + 1, -1));
-    st->pCO2 = 3.5e-4f; // CO3 follows the CO2 pressure
-    EXPECT_EQ(comps(), (std::vector<int>{2, 5}));
-    st->AlPpt = "Yes"; // Al follows Al(OH)3
-    EXPECT_EQ(comps(), (std::vector<int>{2}));
-    st->PhFixed = "Yes";
-    EXPECT_EQ(newtonLayout(*st).h, -1);
 }
 
 TEST(Newton, IterationLimitAndProgressAsTheSubstitutionSchemeHasThem) {

@@ -1,5 +1,4 @@
-// Whole problems with humics, clay and solids solved together, then the dissolved fulvic acid,
-// the phase distribution and Kd values.
+// Whole problems with humics, clay and solids; dissolved fulvic acid, distribution and Kd.
 #include "engine/enginetest.h"
 
 #include <limits>
@@ -142,8 +141,7 @@ TEST(Undefined, SolveStopsAtOnceAndNamesTheDatabaseColumn) {
     EXPECT_EQ(st->iterr(1), 0);
 }
 
-// Nothing of the last solve's charge search carries over (the first evaluation's humic charge
-// lies above its start here).
+// Nothing of the last solve's charge search carries over (here Zcalc starts above Zed).
 TEST(Soil, SolvedAgainInTheSameStateTakesTheSamePath) {
     auto st = defaultDbState();
     std::tie(st->Tot[2], st->Tot[52], st->Tha[1], st->PhFixed, st->pH) =

@@ -1,5 +1,4 @@
-// Problem lists: saving a list with the shown problem in its place, opening each kind of
-// list file, stepping through the scratch list, and the sweep values a run refuses.
+// Problem lists: saving, opening each kind, stepping through; the sweep values a run refuses.
 #include "files/database.h"
 #include "files/numtext.h"
 #include "run/problemfixture.h"

@@ -1,5 +1,4 @@
-// The main window without its window: the component rows, the hand-over to the problem values,
-// the reset and the display of a read problem.
+// The main window's routines: component rows, hand-over, reset, display of a read problem.
 #include "files/problemfile.h"
 #include "run/complist.h"
 #include "run/problemfixture.h"

@@ -1,6 +1,4 @@
-// The result windows' routines without windows: what a result file puts in st.out, files that
-// state more than they hold or carry no sweep selection; and the result tables as spreadsheet
-// sheets, the batch runner's workbook checked against what the result windows show.
+// The result windows' routines: what a result file puts in st.out, and the tables as sheets.
 #include "files/fields.h"
 #include "files/result_fixture.h"
 #include "run/exporttables.h"
@@ -135,10 +133,8 @@ TEST_F(ResultForm, SavingCopiesTheShownFileOrNothing) {
     EXPECT_EQ(err, "Tempo.out: the file cannot be opened");
 }
 
-TextTable table(int rows, int cols, const std::string& fill) {
-    TextTable t(static_cast<std::size_t>(rows),
-                std::vector<std::string>(static_cast<std::size_t>(cols), fill));
-    return t;
+TextTable table(std::size_t rows, std::size_t cols, const std::string& fill) {
+    return TextTable(rows, std::vector<std::string>(cols, fill));
 }
 
 TEST(ExportTables, RowsAndColumnsAsTheExportTakesThem) {

@@ -1,5 +1,4 @@
-// The run button without windows: checks and value ranges, run input, per-problem loop, result
-// file, and the summary of problems that stopped at the iteration limit.
+// The run button: checks and value ranges, run input, problem loop, result file, summaries.
 #include "engine/engine.h"
 #include "files/database.h"
 #include "files/fields.h"
@@ -24,8 +23,7 @@
 namespace kelva::test {
 namespace {
 
-// A window state in water mode with the default database connected, a working directory of its
-// own and the components given.
+// A water problem of the given rows on the default database, in `dir`.
 std::unique_ptr<ProgramState> windowState(const TempDir& dir,
                                           std::initializer_list<std::pair<const char*, const char*>> rows) {
     auto st = freshState();
@@ -91,8 +89,7 @@ TEST(Run, SingleProblemReplacesTheOldResultFileAndAStopAtTheLimitIsMarked) {
               std::string::npos);
 }
 
-// An incremental sweep writes one record and solves it five times with rising pH; the window
-// stays on its problem with its selection.
+// The window stays on its problem with its selection.
 TEST(Run, IncrementalSweepSolvesOneRecordFiveTimesWithRisingPH) {
     TempDir dir;
     auto st = windowState(dir, {{"Ca", "0.001"}, {"Cl", "0.002"}, {"Cu", "0.000001"}});
@@ -122,8 +119,7 @@ TEST(Run, IncrementalSweepSolvesOneRecordFiveTimesWithRisingPH) {
     EXPECT_NE(slurp(dir.file("sweep.DAT")).find("\"Selected sweep results:\",2,\"pH\""), std::string::npos);
 }
 
-// The tables hold kcal/mol whatever unit the editor shows: the display option never reaches
-// the run, and runs never change the tables.
+// The tables hold kcal/mol whatever the editor shows; runs never change them.
 TEST(Run, DeltaHUnitShownInTheEditorDoesNotChangeTheRun) {
     TempDir dir;
     std::string expected;
@@ -181,8 +177,7 @@ TEST(Run, AFailedOrStoppedRunKeepsThePreviousResultsAndTheShownProblem) {
     EXPECT_EQ(std::tuple(r.message, st->main.txtpH, st->Nmast), std::tuple(kStoppedMessage, "9.5", 2));
 }
 
-// A worker thread has a small stack (Qt's and many platforms' default is far below the size of
-// the state): a run must keep nothing that large on its stack.
+// Worker threads have small stacks, far below the size of the state.
 TEST(Run, RunsOnAThreadWithASmallStack) {
     TempDir dir;
     auto st = windowState(dir, {{"Ca", "0.001"}, {"Cl", "0.002"}});
