@@ -83,6 +83,11 @@ TEST(Newton, ReachesTheSubstitutionSchemesEquilibrium) {
          }},
         // CO3 is no unknown: it follows the CO2 pressure
         {"water under atmospheric CO2", [](ProgramState& s) { s.pCO2 = 3.5e-4f; }},
+        {"NaHCO3 under atmospheric CO2",
+         [](ProgramState& s) {
+             totals(s, {{2, 1e-3}, {55, 1e-3}}, "No");
+             s.pCO2 = 3.5e-4f;
+         }},
         // an acid water rich in Al: the bound Al3+ turns both humics positive, while every solve
         // starts from a slightly negative charge
         {"acid Al water, humic charges crossing zero",
@@ -93,7 +98,7 @@ TEST(Newton, ReachesTheSubstitutionSchemesEquilibrium) {
     }
     auto co2 = problem(cases[6].second, kSolverNewton);
     EXPECT_NEAR(co2->pH, 5.64, 0.01);
-    auto al = problem(cases[7].second, kSolverNewton);
+    auto al = problem(cases[8].second, kSolverNewton);
     EXPECT_GT(std::min(al->Zed[1], al->Zed[2]), 0.0);
 }
 

@@ -340,3 +340,26 @@ TEST(SweepValues, TheRunRefusesValuesThatAreNoNumbers) {
             << c.mode << ": " << said;
     }
 }
+
+// A refused separate value shows its page; "Cancel and Back" goes back to a single problem 1.
+TEST(SweepGenerator, ARefusedValueShowsItsPageAndCancelGoesBackToRest) {
+    TempDir dir;
+    auto st = problemState(dir);
+    ASSERT_TRUE(readdb(*st).ok);
+    auto& w = st->sweep;
+    sweepgen::load(*st);
+    sweepgen::chkpHClick(*st);
+    sweepgen::setSweepno(*st, "15"); // separate values: a page of ten, then five
+    sweepgen::cmdSepar(*st);
+    sweepgen::cmdNext10(*st);
+    sweepgen::setSweepval(*st, 5, "8");
+    EXPECT_EQ(std::tuple(w.Pagestart, st->SweeppH[15]), std::tuple(10, "8"));
+    EXPECT_EQ(sweepgen::cmdSave(*st)->message,
+              "The pH value of problem 1 is empty. Type the pH of that problem, for example 6.5.");
+    EXPECT_EQ(w.Pagestart, 0);
+    st->main.lblNoprob = "3"; // as if a later problem of a list were shown
+    sweepgen::cmdCancel(*st);
+    EXPECT_EQ(
+        std::tuple(st->Sweepmode, w.chkpH, w.chkMulti, st->Multicap, st->SweeppH[15], st->main.lblNoprob),
+        std::tuple("No", false, false, "0", "", "1"));
+}
