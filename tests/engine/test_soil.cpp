@@ -1,7 +1,7 @@
-// Whole problems with humics, clay and solids solved together, then the dissolved fulvic acid,
-// the phase distribution and Kd values.
+// Whole problems with humics, clay and solids; dissolved fulvic acid, distribution and Kd.
 #include "engine/enginetest.h"
 
+#include <limits>
 #include <vector>
 
 namespace kelva::test {
@@ -104,9 +104,12 @@ TEST(Undefined, SolveStopsAtOnceAndNamesTheDatabaseColumn) {
         const char *what, *from;
     };
     const Case cases[] = {
-        {[](ProgramState& s) { s.SpPKM(1, 12, 1) = -32769.0; }, false,
-         "the amount of Cu (no. 12) bound to humic acid became undefined in the first evaluation",
-         "the binding constant of Cu (no. 12) to humic acid, database column pKMHA(1) (-32769)"},
+        {[](ProgramState& s) { s.SpPKM(1, 280, 1) = -32769.0; }, false, // the last binding species
+         "the amount of CdOH+ (no. 280) bound to humic acid became undefined in the first evaluation",
+         "the binding constant of CdOH+ (no. 280) to humic acid, database column pKMHA(1) (-32769)"},
+        {[](ProgramState& s) { s.SpKselHS[249] = std::numeric_limits<double>::infinity(); }, false,
+         "the diffuse layer of humic acid",
+         "the selectivity of CuCl+ (no. 249), database column Ksel,HS (inf)"},
         {[](ProgramState& s) { s.SpLogK[249] = 400.0; }, false,
          "the activity of CuCl+ (no. 249) became undefined", "database column log K (400)"},
         {[](ProgramState& s) {
@@ -136,6 +139,17 @@ TEST(Undefined, SolveStopsAtOnceAndNamesTheDatabaseColumn) {
     solver(*st);
     EXPECT_EQ(st->Undefined, "");
     EXPECT_EQ(st->iterr(1), 0);
+}
+
+// Nothing of the last solve's charge search carries over (here Zcalc starts above Zed).
+TEST(Soil, SolvedAgainInTheSameStateTakesTheSamePath) {
+    auto st = defaultDbState();
+    std::tie(st->Tot[2], st->Tot[52], st->Tha[1], st->PhFixed, st->pH) =
+        std::tuple(0.01, 0.04, 0.05f, "Yes", 1.5);
+    solver(*st);
+    const auto first = std::tuple(st->Iter, st->Zed[1]);
+    solver(*st);
+    EXPECT_EQ(std::tuple(st->Iter, st->Zed[1]), first);
 }
 
 TEST(Fadesorb, EqualFractionsWithoutSorptionAndMoreDissolvedWithMoreCharge) {

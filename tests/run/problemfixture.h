@@ -1,5 +1,4 @@
-// A small database file and a problem set up in a scratch folder, shared by the tests of the
-// problem hand-over and the problem files.
+// A small database file and a problem set up in a scratch folder.
 #pragma once
 
 #include "support/testutil.h"
@@ -56,8 +55,7 @@ inline void addRow(ProgramState& st, const std::string& name, const std::string&
     st.rows[st.Nmast].visible = true;
 }
 
-// A state whose working directory is `dir`, connected to a small database written there,
-// holding a soil problem with Na+ and Ca+2.
+// A soil problem with Na+ and Ca+2 in `dir`, connected to a small database written there.
 inline std::unique_ptr<ProgramState> problemState(const TempDir& dir, int nosite = 1) {
     auto st = freshState();
     const std::string db = dir.file("small.DBS");

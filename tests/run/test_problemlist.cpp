@@ -1,10 +1,10 @@
-// Problem lists: saving a list with the shown problem in its place, opening each kind of
-// list file, and stepping through the scratch list.
+// Problem lists: saving, opening each kind, stepping through; the sweep values a run refuses.
 #include "files/database.h"
 #include "files/numtext.h"
 #include "run/problemfixture.h"
 #include "run/problemlist.h"
 #include "run/runcontrol.h"
+#include "run/sweepgen.h"
 
 #include <gtest/gtest.h>
 
@@ -177,11 +177,14 @@ TEST_F(ProblemList, ListsThatHoldFewerProblemsThanTheyStateBecomeTheListTheyHold
         st->Savefile = "full.DAT";
         ASSERT_TRUE(Multisave(*st, err)) << err;
         const std::string text = slurp(dir.file("full.DAT"));
-        spit(dir.file("short.DAT"), text.substr(0, text.find("\"Problem no.\",3") + 20)); // 2 and a bit
+        const bool multi = mode == "Only multi"; // the scratch list itself may be the one cut
+        const std::string cut = multi ? "temp01.dat" : "short.DAT";
+        spit(dir.file(cut), text.substr(0, text.find("\"Problem no.\",3") + 20)); // 2 and a bit
 
         other->Probno = 3; // where an earlier run left it
-        EXPECT_FALSE(open("short.DAT"));
+        EXPECT_FALSE(open(cut));
         EXPECT_NE(err.find("states 3 problems but holds 2"), std::string::npos) << err;
+        EXPECT_EQ(countOf(slurp(dir.file(cut)), "\"Problem no.\""), multi ? 2 : 3); // the list it holds
         const auto& o = *other; // the rows of the problem shown stay
         EXPECT_EQ(std::tuple(o.Nsweep, o.Multino.v, o.Probno, o.main.lblNoprob, o.sweep.txtSweepno, o.Nmast,
                              o.main.txtpH),
@@ -296,4 +299,67 @@ TEST_F(ProblemList, AStepThatCannotReadItsProblemKeepsTheShownOne) {
     stored->Directory = st->Directory;
     ASSERT_TRUE(readListProblem(*stored, 2, err)) << err;
     EXPECT_EQ(stored->pH, 7.5);
+}
+
+TEST(SweepValues, OnlyAWholeNumberIsANumber) {
+    for (const char* s : {"6.5", " 7 ", "-.5", "+3", "1E-3", "2.5d1", "8."})
+        EXPECT_TRUE(sweepgen::isNumberText(s)) << s;
+    for (const char* s : {"", "  ", ".", "7,5", "7.5x", "1e", "--1"})
+        EXPECT_FALSE(sweepgen::isNumberText(s)) << s;
+}
+
+TEST(SweepValues, TheRunRefusesValuesThatAreNoNumbers) {
+    struct Case {
+        std::string mode, txtpH, phFixed;
+        double problems;
+        bool step; // pHincr set
+        std::vector<std::string> values;
+        std::string refusal; // its start; empty: the run goes on
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"Sweep - increment", "", "Yes", 3, true, {}, "The pH box of the input window, where the sweep starts"},
+        {"Sweep - increment", "", "No", 3, true, {}, ""}, // a calculated pH needs no start
+        {"Sweep - increment", "6", "Yes", 3, false, {}, "The pH increment of the sweep is empty."},
+        {"Sweep - increment", "6", "Yes", 1, false, {}, ""}, // one problem needs no step
+        {"Sweep - no increment", "", "Yes", 3, false, {"", "4", "x", "5"}, "The pH value of problem 2 of the sweep holds"},
+        {"Sweep - no increment", "", "Yes", 2, false, {"", "4", "5", ""}, ""}, // beyond the count: not run
+        {"Sweep - no increment", "", "Yes", 3, false, {"", "4"}, "The pH value of problem 2 of the sweep is empty."},
+        {"Only multi", "", "Yes", 3, false, {}, ""}};
+    // clang-format on
+    for (const auto& c : cases) {
+        auto st = freshState();
+        st->Sweepmode = c.mode;
+        st->main.txtpH = c.txtpH;
+        st->PhFixed = c.phFixed;
+        st->Multino = c.problems;
+        if (c.step) st->pHincr = 0.5;
+        st->SweeppH = c.values;
+        const std::string said = sweepgen::runRefusal(*st);
+        EXPECT_TRUE(said.rfind(c.refusal, 0) == 0 && said.empty() == c.refusal.empty())
+            << c.mode << ": " << said;
+    }
+}
+
+// A refused separate value shows its page; "Cancel and Back" goes back to a single problem 1.
+TEST(SweepGenerator, ARefusedValueShowsItsPageAndCancelGoesBackToRest) {
+    TempDir dir;
+    auto st = problemState(dir);
+    ASSERT_TRUE(readdb(*st).ok);
+    auto& w = st->sweep;
+    sweepgen::load(*st);
+    sweepgen::chkpHClick(*st);
+    sweepgen::setSweepno(*st, "15"); // separate values: a page of ten, then five
+    sweepgen::cmdSepar(*st);
+    sweepgen::cmdNext10(*st);
+    sweepgen::setSweepval(*st, 5, "8");
+    EXPECT_EQ(std::tuple(w.Pagestart, st->SweeppH[15]), std::tuple(10, "8"));
+    EXPECT_EQ(sweepgen::cmdSave(*st)->message,
+              "The pH value of problem 1 is empty. Type the pH of that problem, for example 6.5.");
+    EXPECT_EQ(w.Pagestart, 0);
+    st->main.lblNoprob = "3"; // as if a later problem of a list were shown
+    sweepgen::cmdCancel(*st);
+    EXPECT_EQ(
+        std::tuple(st->Sweepmode, w.chkpH, w.chkMulti, st->Multicap, st->SweeppH[15], st->main.lblNoprob),
+        std::tuple("No", false, false, "0", "", "1"));
 }

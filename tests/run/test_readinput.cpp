@@ -1,6 +1,6 @@
-// The hand-over from the main window to the problem values, the reset and the display of a
-// read problem.
+// The main window's routines: component rows, hand-over, reset, display of a read problem.
 #include "files/problemfile.h"
+#include "run/complist.h"
 #include "run/problemfixture.h"
 #include "run/readinput.h"
 
@@ -14,6 +14,21 @@ using namespace kelva::test;
 namespace {
 using HandOver = ProblemTest;
 using Strs = std::vector<std::string>;
+
+std::string add(ProgramState& st, const std::string& name, const std::string& conc) {
+    st.main.txtCompname = name;
+    st.main.txtConc = conc;
+    return cmdAdd(st);
+}
+
+std::vector<std::string> rows(const ProgramState& st) {
+    std::vector<std::string> out;
+    for (int i = 1; i <= kRows; ++i)
+        if (st.rows[i].visible || !st.rows[i].txtName.empty())
+            out.push_back(st.rows[i].txtName + "=" + st.rows[i].txtConc);
+    return out;
+}
+
 } // namespace
 
 TEST_F(HandOver, ConvertsTheWindowIntoEngineInputs) {
@@ -50,9 +65,10 @@ TEST(HandOverDatabase, SpeciesNumbersFromTheDatabaseFileAndWhatIsWrongWithTheRow
         auto st = problemState(dir, nosite);
         st->rows[1].txtName = "  Na+ "; // compared without the blanks
         addRow(*st, "Al3+", "1E-06");
+        addRow(*st, "H+", "1E-06"); // species 1 is a component too
         Readinput(*st);
-        EXPECT_EQ((Strs{st->Mastno[1], st->Mastno[2], st->Mastno[3], st->Mastname[1]}),
-                  (Strs{"2", "15", "5", "  Na+ "}));
+        EXPECT_EQ((Strs{st->Mastno[1], st->Mastno[2], st->Mastno[3], st->Mastno[4], st->Mastname[1]}),
+                  (Strs{"2", "15", "5", "1", "  Na+ "}));
         EXPECT_TRUE(componentProblems(*st).empty());
         if (nosite < 3) continue;
         addRow(*st, "Cu+2", "1E-06"); // not in the database
@@ -60,7 +76,7 @@ TEST(HandOverDatabase, SpeciesNumbersFromTheDatabaseFileAndWhatIsWrongWithTheRow
         addRow(*st, "Odd", "1E-06");  // species 100, which is no component
         st->rows[2].txtConc = "-1E-03";
         Readinput(*st);
-        EXPECT_EQ((Strs{st->Mastno[4], st->Mastno[5], st->Mastno[6]}), (Strs{"", "", "100"}));
+        EXPECT_EQ((Strs{st->Mastno[5], st->Mastno[6], st->Mastno[7]}), (Strs{"", "", "100"}));
         const auto problems = componentProblems(*st); // in the order of the rows
         ASSERT_EQ(problems.size(), 4u);
         EXPECT_EQ(
@@ -68,7 +84,7 @@ TEST(HandOverDatabase, SpeciesNumbersFromTheDatabaseFileAndWhatIsWrongWithTheRow
             (Strs{"The concentration of component \"Ca+2\" is negative",
                   "Component \"Cu+2\" is not in the database", "Component \"Late\" is not in the database"}));
         EXPECT_NE(problems[3].find("\"Odd\" is species 100"), std::string::npos) << problems[3];
-        st->Mastno[6] = "0"; // no component has the number 0 either
+        st->Mastno[7] = "0"; // no component has the number 0 either
         EXPECT_NE(componentProblems(*st)[3].find("\"Odd\" is species 0 of"), std::string::npos);
     }
 }
@@ -129,14 +145,6 @@ TEST_F(HandOver, ResetterPutsBackAFreshUnsavedProblem) {
               std::tuple("Yes", "Fixed at...", true, true));
 }
 
-TEST(StartState, AgreesWithWhatTheWindowShows) {
-    // The pH list starts at "To be calculated": a first run must not fix the pH at the hidden 7.00.
-    auto st = freshState();
-    EXPECT_EQ(std::tuple(st->main.lstpH, st->main.txtpHVisible, st->PhFixed, st->main.lstDOC),
-              std::tuple("To be calculated", false, "No", "Calculated"));
-    EXPECT_TRUE(st->main.txtGammVisible && st->main.sorptionVisible && !st->main.txtDOCVisible);
-}
-
 TEST(Assigner, ShowsTheProblemValuesAndTheSweepSelection) {
     auto st = freshState();
     std::tie(st->TempK, st->Csolid, st->Tclay, st->Tha[1], st->Tha[2], st->Faaq, st->Gamma, st->pH,
@@ -168,31 +176,58 @@ TEST(Assigner, ShowsTheProblemValuesAndTheSweepSelection) {
     EXPECT_EQ(m.txtGamm, "1.00");
 }
 
-TEST(MainLists, PhDocAndProgramMode) {
+TEST(MainLists, StartStateAndAFixedDocThroughTheWaterMode) {
     auto st = freshState();
     const auto& m = st->main;
-    for (const auto& [item, fixed] : {std::pair{"Fixed at...", "Yes"}, {"To be calculated", "No"}}) {
-        lstpHClick(*st, item);
-        EXPECT_EQ(std::tuple(st->PhFixed, m.txtpHVisible), std::tuple(fixed, *fixed == 'Y'));
-    }
-
-    lstDOCClick(*st, "Fixed");
-    EXPECT_TRUE(m.txtDOCVisible && !m.txtGammVisible);
-    lstDOCClick(*st, "Calculated");
-    EXPECT_TRUE(!m.txtDOCVisible && m.txtGammVisible);
-
-    std::tie(st->main.txtClay, st->main.txtGamm, st->ProgMode) = std::tuple("3", "2", "Water");
-    Pmoder(*st);
-    EXPECT_EQ((Strs{m.txtClay, m.txtSolids, m.txtGamm}), (Strs{"0.0", "0.0", "1.00"}));
-    EXPECT_FALSE(m.txtGammVisible || m.sorptionVisible);
-    st->ProgMode = "Soil";
-    Pmoder(*st);
-    EXPECT_EQ(m.txtClay, "0.0"); // stays zero until typed again; the DOC list still says "Calculated"
+    // The pH list starts at "To be calculated": a first run must not fix the pH at the hidden 7.00.
+    EXPECT_EQ(std::tuple(m.lstpH, m.txtpHVisible, st->PhFixed, m.lstDOC),
+              std::tuple("To be calculated", false, "No", "Calculated"));
     EXPECT_TRUE(m.txtGammVisible && m.sorptionVisible && !m.txtDOCVisible);
-    lstDOCClick(*st, "Fixed");
-    st->ProgMode = "Water";
-    Pmoder(*st);
-    st->ProgMode = "Soil";
-    Pmoder(*st);
-    EXPECT_TRUE(m.txtDOCVisible && !m.txtGammVisible);
+    lstDOCClick(*st, "Fixed"); // the DOC box comes back with the soil mode, the Gamma box does not
+    for (const char* mode : {"Water", "Soil"}) {
+        st->ProgMode = mode;
+        Pmoder(*st);
+    }
+    EXPECT_TRUE(m.txtDOCVisible && !m.txtGammVisible && m.sorptionVisible);
+}
+
+TEST(Complist, AddingChangingAndDeletingRows) {
+    auto st = freshState();
+    EXPECT_EQ(add(*st, "Na+", "0.001"), "");
+    EXPECT_EQ(add(*st, " Ca+2 ", "2E-04"), "");
+    // The same name again replaces the concentration and adds no row; a blank name does nothing.
+    for (const auto& [name, conc] : {std::pair{"Ca+2", "5E-04"}, {"   ", "1"}, {"", "1"}})
+        EXPECT_EQ(add(*st, name, conc), "");
+    EXPECT_EQ(rows(*st), (std::vector<std::string>{"Na+= 0.001", "Ca+2= 5E-04"}));
+    add(*st, "K", "3");
+    cmdDelete(*st, 2); // the rows below move up
+    EXPECT_EQ(rows(*st), (std::vector<std::string>{"Na+= 0.001", "K= 3"}));
+    for (int row : {0, 3}) cmdDelete(*st, row); // no such row
+    EXPECT_EQ(rows(*st).size(), 2u);
+    for (int i = 0; i < 2; ++i) cmdDelete(*st, 1);
+    EXPECT_EQ(std::tuple(st->Nmast, rows(*st).size()), std::tuple(0, 0u));
+
+    for (int i = 1; i <= 25; ++i) ASSERT_EQ(add(*st, "C" + std::to_string(i), "1"), "");
+    EXPECT_EQ(add(*st, "C26", "1"), "The list holds at most 25 components");
+    EXPECT_EQ(add(*st, "C25", "7"), ""); // a component already in a full list can still be changed
+    EXPECT_EQ(std::tuple(st->Nmast, st->rows[25].txtConc), std::tuple(25, " 7"));
+}
+
+TEST(Complist, UnitChangesConvertEveryRow) {
+    auto st = freshState();
+    changeUnit(*st, "Millimol / l"); // without components only the label changes
+    EXPECT_EQ(std::tuple(st->main.lblUnits, st->Nmast, st->rows[1].txtConc),
+              std::tuple("Millimol / l", 0, ""));
+    changeUnit(*st, "Mol / l");
+    add(*st, "A", "0.001");
+    add(*st, "B", "2.5E-04");
+    for (const auto& [unit, a, b] : {std::tuple{"Millimol / l", " 1", " .25"},
+                                     {"Micromol / l", " 1000", " 250"},
+                                     {"Mol / l", " .001", " .00025"},
+                                     {"Gallons", " .001", " .00025"}}) {
+        changeUnit(*st, unit);
+        EXPECT_EQ(std::tuple(st->rows[1].txtConc, st->rows[2].txtConc), std::tuple(a, b)) << unit;
+        EXPECT_EQ(st->main.lblUnits, std::string(unit) == "Gallons" ? "Mol / l" : unit);
+    }
+    EXPECT_EQ(st->main.lstUnits, "Mol / l");
 }

@@ -1,13 +1,16 @@
-// The run button without windows: checks, run input, per-problem loop, result file.
+// The run button: checks and value ranges, run input, problem loop, result file, summaries.
 #include "engine/engine.h"
 #include "files/database.h"
 #include "files/fields.h"
+#include "files/problemfile.h"
 #include "files/resultfile.h"
 #include "run/complist.h"
+#include "run/problemfixture.h"
 #include "run/problemlist.h"
+#include "run/rangecheck.h"
 #include "run/readinput.h"
 #include "run/runcontrol.h"
-#include "support/testutil.h"
+#include "run/summary.h"
 
 #include <gtest/gtest.h>
 
@@ -15,12 +18,12 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 
 namespace kelva::test {
 namespace {
 
-// A window state in water mode with the default database connected, a working directory of its
-// own and the components given.
+// A water problem of the given rows on the default database, in `dir`.
 std::unique_ptr<ProgramState> windowState(const TempDir& dir,
                                           std::initializer_list<std::pair<const char*, const char*>> rows) {
     auto st = freshState();
@@ -35,40 +38,6 @@ std::unique_ptr<ProgramState> windowState(const TempDir& dir,
         EXPECT_EQ(cmdAdd(*st), "");
     }
     return st;
-}
-
-TEST(RunChecks, RefusalsInTheirOrderAndNothingWritten) {
-    TempDir dir;
-    const char* noSolids = "In sorption mode, the concentration of total solids must have a value > 0. "
-                           "Either change program mode or change solids value!";
-    struct Case {
-        std::initializer_list<std::pair<const char*, const char*>> rows;
-        bool database;
-        const char *solids, *message;
-    };
-    for (const auto& c :
-         {Case{{{"Na", "1"}},
-               false,
-               "1",
-               "Running Kelvaspec without connecting a database "
-               "is not a particularly good idea"},
-          Case{{}, true, "1", "You have to add components before running Kelvaspec"},
-          Case{{{"Na", "1"}, {"Unobtainium", "1"}}, true, "1", "\"Unobtainium\""},
-          Case{{{"Na", "1"}}, true, "0", noSolids}, Case{{{"Na", "1"}}, true, "-1", noSolids}}) {
-        auto st = windowState(dir, c.rows);
-        st->main.txtDbVisible = c.database;
-        st->ProgMode = "Soil";
-        st->main.txtSolids = c.solids;
-        const RunReport r = cmdRun(*st);
-        EXPECT_FALSE(r.ran) << c.message;
-        EXPECT_EQ(r.title, "Kelvaspec Error") << c.message;
-        EXPECT_NE(r.message.find(c.message), std::string::npos) << r.message;
-    }
-    EXPECT_FALSE(std::filesystem::exists(dir.file("Temp.dat")) ||
-                 std::filesystem::exists(dir.file("Tempo.out")));
-    auto st = windowState(dir, {{"Na", "0.001"}}); // water mode has no solids
-    st->main.txtSolids = "0";
-    EXPECT_TRUE(cmdRun(*st).ok);
 }
 
 // Neither the run input nor the result file can be written: the run says which, as an error.
@@ -120,8 +89,7 @@ TEST(Run, SingleProblemReplacesTheOldResultFileAndAStopAtTheLimitIsMarked) {
               std::string::npos);
 }
 
-// An incremental sweep writes one record and solves it five times with rising pH; the window
-// stays on its problem with its selection.
+// The window stays on its problem with its selection.
 TEST(Run, IncrementalSweepSolvesOneRecordFiveTimesWithRisingPH) {
     TempDir dir;
     auto st = windowState(dir, {{"Ca", "0.001"}, {"Cl", "0.002"}, {"Cu", "0.000001"}});
@@ -151,8 +119,7 @@ TEST(Run, IncrementalSweepSolvesOneRecordFiveTimesWithRisingPH) {
     EXPECT_NE(slurp(dir.file("sweep.DAT")).find("\"Selected sweep results:\",2,\"pH\""), std::string::npos);
 }
 
-// The tables hold kcal/mol whatever unit the editor shows: the display option never reaches
-// the run, and runs never change the tables.
+// The tables hold kcal/mol whatever the editor shows; runs never change them.
 TEST(Run, DeltaHUnitShownInTheEditorDoesNotChangeTheRun) {
     TempDir dir;
     std::string expected;
@@ -210,8 +177,7 @@ TEST(Run, AFailedOrStoppedRunKeepsThePreviousResultsAndTheShownProblem) {
     EXPECT_EQ(std::tuple(r.message, st->main.txtpH, st->Nmast), std::tuple(kStoppedMessage, "9.5", 2));
 }
 
-// A worker thread has a small stack (Qt's and many platforms' default is far below the size of
-// the state): a run must keep nothing that large on its stack.
+// Worker threads have small stacks, far below the size of the state.
 TEST(Run, RunsOnAThreadWithASmallStack) {
     TempDir dir;
     auto st = windowState(dir, {{"Ca", "0.001"}, {"Cl", "0.002"}});
@@ -230,6 +196,141 @@ TEST(Run, RunsOnAThreadWithASmallStack) {
     pthread_join(thread, nullptr);
     pthread_attr_destroy(&attr);
     EXPECT_TRUE(job.second.ok) << job.second.message;
+}
+
+using RangeCheck = ProblemTest;
+
+TEST_F(RangeCheck, RunButtonRefusesInTheOrderOfItsChecksAndWritesNothing) {
+    const std::string deg = " \u00B0C", out = " lies outside the range ", ph = out + "0 to 14",
+                      temp = deg + out + "0 to 100" + deg, prec = " %" + out + "above 0 up to 10 %",
+                      amount = " g/l" + out + "0 g/l or more", p1 = "Problem 1: the ",
+                      noSolids = "In sorption mode, the concentration of total solids must have a value > 0. "
+                                 "Either change program mode or change solids value!";
+    // clang-format off
+    const std::pair<std::function<void(ProgramState&)>, std::string> cases[] = {
+        {[](ProgramState& s) { s.main.txtDbVisible = false; s.main.txtSolids = "0"; },
+         "Running Kelvaspec without connecting a database is not a particularly good idea"},
+        {[](ProgramState& s) { s.rows = {}; s.Nmast = 0; s.main.txtSolids = "0"; },
+         "You have to add components before running Kelvaspec"},
+        {[](ProgramState& s) { addRow(s, "Unobtainium", "1"); }, "Component \"Unobtainium\" is not in the database"},
+        {[](ProgramState& s) { s.main.txtSolids = "0"; }, noSolids},
+        {[](ProgramState& s) { s.main.txtSolids = "-1"; }, noSolids},
+        {[](ProgramState& s) { s.main.txtpH = "14.1"; }, p1 + "fixed pH 14.1" + ph},
+        {[](ProgramState& s) { s.main.txtpH = "-0.25"; }, p1 + "fixed pH -.25" + ph},
+        {[](ProgramState& s) { s.main.txtTemp = "-5"; }, p1 + "temperature -5" + temp},
+        {[](ProgramState& s) { s.main.txtTemp = "100.5"; }, p1 + "temperature 100.5" + temp},
+        {[](ProgramState& s) { s.Precision = 0; }, p1 + "required precision 0" + prec},
+        {[](ProgramState& s) { s.Precision = 12; }, p1 + "required precision 12" + prec},
+        {[](ProgramState& s) { s.main.txtFA = "150"; }, p1 + "amount of humic acid -1" + amount}, // FA above 100 %
+        {[](ProgramState& s) { s.main.txtHA = "-1"; s.main.txtFA = "100"; }, p1 + "amount of fulvic acid -1" + amount},
+        {[](ProgramState& s) { s.main.txtClay = "-2.5"; }, p1 + "amount of clay -2.5" + amount}};
+    // clang-format on
+    for (const auto& [set, message] : cases) {
+        auto s = problemState(dir);
+        set(*s);
+        const RunReport r = cmdRun(*s);
+        EXPECT_EQ(std::tuple(r.ran, r.title, r.message), std::tuple(false, "Kelvaspec Error", message));
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("Temp.dat")) ||
+                 std::filesystem::exists(dir.file("Tempo.out")));
+    auto water = windowState(dir, {{"Na", "0.001"}}); // water mode has no solids
+    water->main.txtSolids = "0";
+    EXPECT_TRUE(cmdRun(*water).ok);
+}
+
+TEST_F(RangeCheck, TheEdgesOfTheRangesAreInside) {
+    for (const auto& [pH, temp, precision] : {std::tuple{"0", "0", 10.0f}, {"14", "100", 1e-6f}}) {
+        st->main.txtpH = pH;
+        st->main.txtTemp = temp;
+        st->Precision = precision;
+        EXPECT_EQ(shownRangeRefusal(*st), "") << pH << " " << temp;
+    }
+    st->main.txtpH = "99"; // a calculated pH starts from any guess
+    st->PhFixed = "No";
+    st->main.txtSolids = "-1"; // water mode has no solids
+    st->ProgMode = "Water";
+    EXPECT_EQ(shownRangeRefusal(*st), "");
+}
+
+// Each sweep is refused for its first pH outside the range, before anything is written.
+TEST_F(RangeCheck, SweepsAreRefusedForTheFirstPHThatLeavesTheRange) {
+    std::tie(st->Sweepmode, st->main.txtpH) = std::tuple("Sweep - increment", "4");
+    st->Multino = 999;
+    st->pHincr = 0.7;
+    EXPECT_EQ(cmdRun(*st).message,
+              "Problem 16: the fixed pH 14.5 lies outside the range 0 to 14 (the sweep starts at pH 4 "
+              "and rises by .7 per problem). Problems 17\u2013999 lie outside the ranges too");
+    st->Nsweep = 15; // as the run button sets it from Multino: the last pH is 13.8
+    EXPECT_EQ(shownRangeRefusal(*st), "");
+
+    st->Sweepmode = "Sweep - no increment";
+    st->Multino = 4;
+    st->SweeppH = {"", " 6", " 7", " 15", " 8"};
+    const RunReport r = cmdRun(*st);
+    EXPECT_EQ(std::tuple(r.ran, r.message),
+              std::tuple(false, "Problem 3: the fixed pH 15 lies outside the range 0 to 14"));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("Temp.dat")) ||
+                 std::filesystem::exists(dir.file("temp01.dat")));
+}
+
+TEST_F(RangeCheck, TheOtherProblemsOfAListAreReadFromTheScratchList) {
+    st->Sweepmode = "Only multi";
+    st->Multino = 3;
+    st->Nprob = 3;
+    std::string list;
+    int k = 0;
+    for (const char* temp : {"20", "120", "30"}) {
+        st->Probno = static_cast<i16>(++k);
+        st->main.txtTemp = temp;
+        FieldWriter out;
+        Filesaver(*st, out);
+        list += out.str();
+    }
+    spit(dir.file("temp01.dat"), list);
+    st->Probno = 2; // the shown problem replaces record 2 ...
+    st->main.txtTemp = "25";
+    EXPECT_EQ(shownRangeRefusal(*st), "");
+    st->Probno = 1; // ... and record 2 counts when another one is shown
+    EXPECT_EQ(shownRangeRefusal(*st),
+              "Problem 2: the temperature 120 \u00B0C lies outside the range 0 to 100 \u00B0C");
+}
+
+TEST(Summary, ProblemNumbersReadAsRanges) {
+    const std::vector<std::pair<std::vector<int>, std::string>> cases = {
+        {{4}, "problem 4"},
+        {{1, 2}, "problems 1, 2"},
+        {{3, 5, 17, 18, 19, 999}, "problems 3, 5, 17\u201319, 999"},
+        {{1, 3, 5, 7, 9, 11, 13, 15, 17, 18}, "problems 1, 3, 5, 7, 9, 11, 13, 15 and 2 more"},
+    };
+    for (const auto& [problems, text] : cases) EXPECT_EQ(problemRanges(problems), text);
+}
+
+TEST(Summary, AFewFailuresOneLineEachManyAsASummary) {
+    RunReport r;
+    r.nprob = r.solved = 40;
+    r.failing.resize(41);
+    r.resultFile = "/w/Tempo.out";
+    for (int k : {2, 7}) {
+        r.limitProblems.push_back(k);
+        r.failing[static_cast<std::size_t>(k)] = {"Cu: total off by 3.1 %", "charge balance off by 0.4 %"};
+    }
+    EXPECT_EQ(limitSummary(r, 50),
+              "Problem 2 stopped at the iteration limit (50 iterations); still failing: Cu: "
+              "total off by 3.1 %; charge balance off by 0.4 %\n"
+              "Problem 7 stopped at the iteration limit (50 iterations); still failing: Cu: "
+              "total off by 3.1 %; charge balance off by 0.4 %\n");
+
+    for (int k = 20; k <= 40; ++k) {
+        r.limitProblems.push_back(k);
+        r.failing[static_cast<std::size_t>(k)] = {"a", "b", "c", "d", "e", "f"};
+    }
+    EXPECT_EQ(limitSummary(r, 50),
+              "23 of 40 problems stopped at the iteration limit (50 iterations): problems 2, 7, 20\u201340\n"
+              "Problem 2 still failing: Cu: total off by 3.1 %; charge balance off by 0.4 %\n"
+              "Problem 7 still failing: Cu: total off by 3.1 %; charge balance off by 0.4 %\n"
+              "Problem 20 still failing: a; b; c; d; and 2 more\n"
+              "Each is marked \"ERROR - Exceedance of no. of iterations\" in the result file /w/Tempo.out\n");
+    EXPECT_EQ(limitSummary(RunReport{}, 50), "");
 }
 
 } // namespace
