@@ -70,6 +70,13 @@ TEST(Humbind, SiteClassesChangeOnlyBidentateBinding) {
     auto fresh = defaultDbState();
     bind(*fresh, 1);
     EXPECT_EQ(fresh->cache.humic.read().scratch.pairTotal[12], pairBound[1]);
+    // A copy of the state carries the binding tables and owns them: binding again in the copy
+    // with three classes leaves the original's as they were.
+    auto copy = std::make_unique<ProgramState>(*fresh);
+    EXPECT_EQ(copy->cache.humic.read().scratch.pairTotal[12], pairBound[1]);
+    bind(*copy, 3);
+    EXPECT_EQ(copy->cache.humic.read().scratch.pairTotal[12], pairBound[3]);
+    EXPECT_EQ(fresh->cache.humic.read().scratch.pairTotal[12], pairBound[1]);
 }
 
 TEST(WaterSplit, WithoutLayersAllWaterIsSolutionWhateverTheOverlapFactorAndClayTakesItsShare) {
