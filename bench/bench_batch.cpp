@@ -118,6 +118,7 @@ BENCHMARK(BM_Batch450Waters)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MeasureProcessCPUTime();
+
 // The 450 waters as a user meets them: the runner started as a process, and the CPU time of the
 // whole process (user + system, start and durable write included) taken as the iteration time.
 // With KELVA_BASE_RUNNER naming another build of the runner, that one is measured too, so that

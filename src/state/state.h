@@ -252,7 +252,6 @@ struct ProgramState {
     Arr2<double, 2, kMaxSpecies> Nu{};    // mol bound per g of humic
     Arr2<double, 2, kMaxSpecies> Bound{}; // mol/l bound to humic
 
-
     Arr<double, 2> Vddlsp{};          // specific DDL volume, l/g
     Arr<double, 2> Vddl{};            // DDL volume, l per l of suspension
     Arr<double, 2> Fddl{};            // water fraction in the humic DDL
@@ -288,8 +287,6 @@ struct ProgramState {
     float FrS = 0, FrDHA = 0, FrDFA = 0, FrHA = 0, FrFA = 0, FrClay = 0;
     float Aqconc = 0, Kd = 0, Kdapp = 0;
 
-    // What the iteration loop would otherwise recompute at every pass: built by makelist from
-    // the species lists and the set-up tables, never resized inside the loop.
     // The work tables of humic binding, kept apart from the state (see EngineCache::humic).
     struct HumicWork {
         // Hetfrac(m) KMsite_m(k, a, s) KMsite_m(k, b, s) of pair p for the binding species.
@@ -308,6 +305,8 @@ struct ProgramState {
         } scratch;
     };
 
+    // What the iteration loop would otherwise recompute at every pass: built by makelist from
+    // the species lists and the set-up tables, never resized inside the loop.
     struct EngineCache {
         Arr<double, kMaxComponent> logAct{};  // log10 Act of the components, per evaluation
         // Per component i, the (species, coefficient) pairs of the listed species that hold
