@@ -110,8 +110,6 @@ TEST_F(ProblemRecord, EveryListKindRoundTrips) {
             auto o = openRecord(saveRecord(*st));
             ASSERT_TRUE(o.ok) << o.error;
             const ProgramState& b = *o.st;
-            expectConditions(*st, b);
-            expectComponents(b);
             EXPECT_EQ(std::tuple(b.Sweepmode, b.Multino.v, b.Multiread), std::tuple(mode, 5.0, 5));
             const bool increment = mode == "Sweep - increment";
             EXPECT_EQ(std::tuple(b.pHincr.set, b.pHincr.v), std::tuple(increment, increment ? 0.5 : 0.0));
@@ -150,8 +148,7 @@ TEST_F(ProblemRecord, RecordsWithoutGammaAndPhLinesKeepThePreviousValuesRowsAreR
     st->rows[1].txtConc = "0.0025";
     std::string text = saveRecord(*st);
     EXPECT_EQ(openRecord(text, "Millimol / l").st->rows[1].txtConc, " 2.5"); // in the window's unit
-    EXPECT_EQ(openRecord(text, "Micromol / l").st->rows[1].txtConc, " 2500");
-    EXPECT_EQ(openRecord(text, "").st->rows[1].txtConc, " .0025"); // no unit chosen: mol/l
+    EXPECT_EQ(openRecord(text, "").st->rows[1].txtConc, " .0025");           // no unit chosen: mol/l
     for (const char* line :
          {"\"Gamma value\",1.25\r\n", "\"pH fixed\",\"Yes\"\r\n", "\"Equilibrium pH\",6.5\r\n"})
         text = replaced(text, line, "");
@@ -179,8 +176,7 @@ TEST_F(ProblemRecord, MalformedFieldsStopWithLineAndField) {
 
     using Case = std::tuple<const char*, const char*, const char*>;
     for (const auto& [from, to, says] :
-         {Case{"\"Soil\"", "\"Marsh\"", "Marsh"},
-          Case{"\"Ca+2\",\"15\",.00025\r\n", "\"Ca+2\",\"15\",.00025,7\r\n", "END"},
+         {Case{"\"Ca+2\",\"15\",.00025\r\n", "\"Ca+2\",\"15\",.00025,7\r\n", "END"},
           Case{"\"Selected sweep results:\",1", "\"Selected sweep results:\",9", "at most 8"},
           Case{"\"No. mast sp.\",2", "\"No. mast sp.\",26", "at most 25"},
           Case{"\"No. mast sp.\",2", "\"No. mast sp.\",-1", ""}, Case{"\"No\",", "\"No\",1E+10", ""}}) {

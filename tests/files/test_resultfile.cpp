@@ -59,23 +59,12 @@ class WriteRes : public ::testing::Test {
 };
 using ReadBlock = WriteRes;
 
-TEST_F(WriteRes, SweepLinesOnlyInProblemOneAndAlsoForModeNoErrorLineForTheRunningProblem) {
-    st->Sweepmode = "No";
-    st->Nsel = 3.0;
-    st->Selname = {"", "pH", "Na", "DOC"};
-    st->Seltype = {"", "", "Concentration", "Activity"};
-    expectLines(*st, 2,
-                {R"("Below is information on selected sweep results")", R"(3,"pH")",
-                 R"("Na","Concentration")", R"("DOC","Activity")", R"("No. of iterations ",12)"});
-    st->Probno = 2;
-    expectLines(*st, 1, {R"("No. of problems in this file ",1)", R"("No. of iterations ",12)"});
-    st->Probno = 1;
-    st->Sweepmode = "";
+// (Problem 1's sweep lines as a run writes them: the golden results.)
+TEST_F(WriteRes, SweepLinesStayInStepWithTheirCountAndNeedAListKind) {
     expectLines(*st, 2, {R"("No. of iterations ",12)"});
-    // The count and the lines stay in step.
     st->Sweepmode = "Only multi";
+    st->Nsel = 3.0;
     st->Selname = {"", "pH"}; // fewer names than the count says
-    st->Seltype.clear();
     expectLines(*st, 3, {R"(3,"pH")", R"("","")", R"("","")"});
     for (const auto& [count, line] :
          {std::pair{1e9, R"(32767,"pH")"}, {-2.0, R"(0,"pH")"}, {1.5, R"(1.5,"pH")"}}) {
@@ -134,27 +123,6 @@ TEST_F(WriteRes, ZeroConcentrationsAndTotalsAreLeftOutUndefinedValuesWrittenEmpt
     EXPECT_EQ(std::tuple(b.ionic, b.species[1].act), std::tuple(0.0, 0.0));
 }
 
-TEST_F(ReadBlock, GivesBackWhatWasWritten) {
-    st->Sweepmode = "Sweep - increment";
-    st->Nsel = 2.0;
-    st->Selname = {"", "pH", "NaCl"};
-    st->Seltype = {"", "", "Log Activity"};
-    st->setIterr(1, 1);
-    ResultBlock b = readFirst(blockText(*st));
-    ASSERT_TRUE(b.complete) << b.error;
-    EXPECT_EQ(std::tuple(b.error, b.probno, b.nprob, b.iterations, b.iterError, b.mode.value_or("")),
-              std::tuple("", 1, 1, 12, true, "Soil"));
-    EXPECT_EQ(std::tuple(b.sweep.present, b.sweep.Swselname, b.sweep.Swseltype[2]),
-              std::tuple(true, Strs{"", "pH", "NaCl"}, "Log Activity"));
-    EXPECT_EQ(std::tuple(b.faaqKind, b.fe.flag, b.fe.hasPercent), std::tuple(FaaqKind::Calc, "No", false));
-    // H is taken with the species title, and skipped in the totals.
-    EXPECT_EQ(std::tuple(names(b.master), names(b.species), names(b.totals), b.hasKdSection),
-              std::tuple(Strs{"Na", "Cl"}, Strs{"H", "Na", "Cl", "OH"}, Strs{"Na", "Cl"}, true));
-    ASSERT_TRUE(b.master.size() == 2 && b.species.size() == 4 && b.totals.size() == 2);
-    EXPECT_EQ(std::tuple(b.master[0].index, b.master[0].fr),
-              std::tuple(2, std::array<double, 6>{0.5, 0, 0, 0.5, 0, 0}));
-}
-
 TEST_F(ReadBlock, OldOrSparseBlocksAreStillRead) {
     ResultBlock b = readFirst(replaced(blockText(*st), "\"Program mode \",\"Soil\"\r\n", ""));
     EXPECT_EQ(std::tuple(b.complete, b.mode.has_value(), b.pH, b.totals.size()),
@@ -198,30 +166,15 @@ std::string fiveBlocks() {
         5, {}, [](ProgramState& s, int k) { s.ProgMode = k == 4 ? "Water" : "Soil"; }, false);
 }
 
-TEST(ResultFile, FindsEachBlockCountsThemAndMarksTheStoppedOnes) {
-    test::TempDir dir;
-    const auto path = dir.file("five.OUT");
-    std::string err;
-    ASSERT_TRUE(writeFileAtomic(path, fiveBlocks(), err)) << err;
-    ResultBlock b;
-    for (int k = 1; k <= 5; ++k) {
-        ASSERT_TRUE(readResultFile(path, k, b, err)) << k << ": " << err;
-        EXPECT_EQ(std::tuple(b.probno, b.nprob, b.pH, b.hasKdSection), std::tuple(k, 5, 3.0 + k, k != 4));
-    }
-    EXPECT_FALSE(readResultFile(path, 6, b, err) || err.find("no block") == std::string::npos) << err;
-    EXPECT_FALSE(b.complete);
-    EXPECT_FALSE(readResultFile(path, 0, b, err));
-    EXPECT_FALSE(readResultFile(dir.file("missing.OUT"), 1, b, err));
-    EXPECT_NE(err.find("cannot be opened"), std::string::npos) << err;
-
-    // Consecutive blocks read without searching, then a search.
+// (Blocks found by their number, the stopped ones marked: the result window's tests.)
+TEST(ResultFile, ConsecutiveBlocksAreReadWithoutSearchingAndASearchPassesOthers) {
     FieldReader r(fiveBlocks(), "five");
+    ResultBlock b;
     ASSERT_TRUE(readBlock(r, false, b) && readBlock(r, false, b)) << b.error;
     EXPECT_EQ(std::tuple(b.probno, b.master.size()), std::tuple(2, 2u)); // nothing left of block 1
-    ASSERT_TRUE(findBlock(r, 3) && readBlock(r, true, b)) << b.error;
-    EXPECT_EQ(b.probno, 3);
-
-    // (The stopped problems a scan marks: the result window's tests.)
+    ASSERT_TRUE(findBlock(r, 5) && readBlock(r, true, b)) << b.error;    // past the water block
+    EXPECT_EQ(std::tuple(b.probno, b.nprob, b.pH, b.hasKdSection), std::tuple(5, 5, 8.0, true));
+    EXPECT_FALSE(findBlock(r, 6));
     FieldReader empty("", "empty");
     std::vector<i16> flags;
     EXPECT_EQ(scanBlocks(empty, flags), 0);
