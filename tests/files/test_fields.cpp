@@ -125,9 +125,8 @@ TEST(FieldWriter, RecordLayoutReadsBack) {
 }
 // clang-format on
 
-// Whole files are replaced only when written completely: a streamed run that is abandoned, a
-// rename over a folder and a write cut by the file size limit all leave the old file, and no
-// temporary file is left behind.
+// Whole files are replaced only when written completely: a rename over a folder and a write cut
+// by the file size limit leave the old file, and no temporary file is left behind.
 TEST(WholeFiles, WritesReplaceOnlyWhenCompleteAndLeaveNoTemporary) {
     test::TempDir dir;
     const std::string path = dir.file("Tempo.out"), old("se\0cond\rmore", 12);

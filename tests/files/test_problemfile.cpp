@@ -227,6 +227,7 @@ TEST_F(ProblemRecord, ComponentsWithoutANumberKeepTheirRowWithANote) {
     EXPECT_FALSE(openRecord(replaced(text, "\"Ca+2\",\"15\",.00025", "\"Ca+2\",\"15\",abc")).ok);
 }
 
+// (A name as written relative to the problem file, and the places looked in: the main window's test.)
 TEST(LocateDatabase, AsWrittenBesideTheProblemFileOrByItsBareName) {
     TempDir dir;
     std::filesystem::create_directories(dir.path() / "p");
@@ -236,15 +237,11 @@ TEST(LocateDatabase, AsWrittenBesideTheProblemFileOrByItsBareName) {
     using Case = std::tuple<std::string, std::string, std::string>;
     for (const auto& [named, base, found] : {Case{dir.file("top.DBS"), "", dir.file("top.DBS")},
                                              Case{"top.DBS", dir.path().string(), dir.file("top.DBS")},
-                                             Case{"../top.DBS", "", dir.file("p/../top.DBS")},
                                              Case{"near.DBS", "/nowhere", dir.file("p/near.DBS")},
                                              Case{"c:\\kelvaspec\\near.DBS", "", dir.file("p/near.DBS")}}) {
         SCOPED_TRACE(named);
         EXPECT_EQ(locateDatabase(named, problem, base).value_or("none"), found);
     }
-    std::vector<std::string> tried;
-    EXPECT_FALSE(locateDatabase("c:\\data\\gone.DBS", problem, "", &tried));
-    EXPECT_EQ(tried.back(), dir.file("p/gone.DBS"));
-    EXPECT_EQ(tried.size(), 3u);
+    EXPECT_FALSE(locateDatabase("c:\\data\\gone.DBS", problem));
     EXPECT_FALSE(locateDatabase("  ", problem));
 }

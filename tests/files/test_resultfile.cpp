@@ -296,6 +296,13 @@ TEST(SweepTable, CutShortFileOrMissingBlocksLeaveTheRestEmpty) {
     t = buildSweepTable(text, in);
     EXPECT_EQ(column(t, 1), (Strs{" 4", " 5", " 6", "", ""}));
     EXPECT_EQ(column(t, 4), (Strs{" 10", " 10", " 10", "", ""}));
+
+    test::TempDir dir; // read from a file as well; a missing one is refused
+    std::string err;
+    ASSERT_TRUE(writeFileAtomic(dir.file("Tempo.out"), text, err)) << err;
+    ASSERT_TRUE(buildSweepTableFromFile(dir.file("Tempo.out"), in, t, err)) << err;
+    EXPECT_EQ(t.cells, buildSweepTable(text, in).cells);
+    EXPECT_FALSE(buildSweepTableFromFile(dir.file("none.out"), in, t, err) || err.empty());
     in.Nswprob = 0; // no problems: the captions only
     t = buildSweepTable(text, in);
     EXPECT_EQ(std::tuple(t.rows, t.cols, t.at(0, 4)), std::tuple(2, 5, "DOC"));
