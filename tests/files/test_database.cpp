@@ -279,6 +279,32 @@ TEST_F(Database, BindingFlagsComponentListAndDuplicatesFollowTheLines) {
               (Texts{"species number 12 appears on more than one line; the later line's values are used"}));
 }
 
+// What the engine cannot treat fully is warned about, naming line and column; 999 is no value,
+// and a species that does not bind never uses its pK columns.
+TEST_F(Database, ChemistryTheEngineCannotTreatIsWarnedAbout) {
+    ASSERT_TRUE(loads(DbFile{.species = {sp1(2, "Na", "1,2,0,0,1,0,0,0,0,999,-5000,1,1"),
+                                         sp1(150, "X5+", "5,2,0,0,1,0,0,0,0,999,999,1,1"),
+                                         sp1(151, "Y", "0,2,1,52,1,1,-1,0,0,999,999,1,1"),
+                                         sp1(152, "Z", "0,2,120,0,1,1,0,0,0,999,999,1,1"),
+                                         sp1(12, "Cu", "2,12,0,0,1,0,0,0,0,-32769,.8,1,1"),
+                                         sp1(14, "Cd", "2,14,0,0,1,0,0,0,0,2.5,-80,1,1"),
+                                         sp1(15, "Pb", "2,15,0,0,1,0,0,0,0,-70,999,1,1"),
+                                         sp1(201, "X", "1,12,13,0,1,1,0,400,0,999,999,1,1"),
+                                         sp1(202, "Y", "1,12,13,0,1,1,0,-400,0,999,999,1,1")}}));
+    ASSERT_EQ(rep.warnings.size(), 6u);
+    for (const auto& [i, says] : {std::pair{0, "charge 5"}, {1, "Comp. III"}, {2, "120"}})
+        EXPECT_NE(rep.warnings[i].find(says), std::string::npos) << rep.warnings[i];
+    EXPECT_EQ(
+        Texts(rep.warnings.begin() + 3, rep.warnings.end()),
+        (Texts{"line 16, species 12 \"Cu\": column pKMHA(1) holds -32769, which cannot be used: its power "
+               "of ten overflows",
+               "line 17, species 14 \"Cd\": column pKMFA(1) holds -80, which cannot be used: its power of "
+               "ten overflows",
+               "line 19, species 201 \"X\": column log K holds 400, which cannot be used: its power of ten "
+               "overflows"}));
+    EXPECT_EQ(std::tuple(st->SpCharge[150], st->SpSto3[151]), std::tuple(5, -1));
+}
+
 TEST_F(DatabaseMalformed, EveryTruncationStopsCleanlyAndKeepsWhatWasRead) {
     const std::string full = slurp(defaultDbPath());
     const std::size_t firstSpecies = full.find("\r\n1,\"H\"") + 2,
