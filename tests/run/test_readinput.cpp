@@ -147,6 +147,9 @@ TEST_F(HandOver, ResetterPutsBackAFreshUnsavedProblem) {
 
 TEST(Assigner, ShowsTheProblemValuesAndTheSweepSelection) {
     auto st = freshState();
+    // The pH list starts at "To be calculated": a first run must not fix the pH at the hidden 7.00.
+    EXPECT_EQ(std::tuple(st->main.lstpH, st->main.txtpHVisible, st->PhFixed),
+              std::tuple("To be calculated", false, "No"));
     std::tie(st->TempK, st->Csolid, st->Tclay, st->Tha[1], st->Tha[2], st->Faaq, st->Gamma, st->pH,
              st->PhFixed) = std::tuple(298.16f, 40.0f, 12.5f, 1.4f, 0.6f, 999.0f, 1.25, 6.5, "Yes");
     std::tie(st->Sweepmode, st->Nsel, st->Selname, st->Seltype, st->sweep.lblConame[5]) =
@@ -176,21 +179,6 @@ TEST(Assigner, ShowsTheProblemValuesAndTheSweepSelection) {
     EXPECT_EQ(m.txtGamm, "1.00");
 }
 
-TEST(MainLists, StartStateAndAFixedDocThroughTheWaterMode) {
-    auto st = freshState();
-    const auto& m = st->main;
-    // The pH list starts at "To be calculated": a first run must not fix the pH at the hidden 7.00.
-    EXPECT_EQ(std::tuple(m.lstpH, m.txtpHVisible, st->PhFixed, m.lstDOC),
-              std::tuple("To be calculated", false, "No", "Calculated"));
-    EXPECT_TRUE(m.txtGammVisible && m.sorptionVisible && !m.txtDOCVisible);
-    lstDOCClick(*st, "Fixed"); // the DOC box comes back with the soil mode, the Gamma box does not
-    for (const char* mode : {"Water", "Soil"}) {
-        st->ProgMode = mode;
-        Pmoder(*st);
-    }
-    EXPECT_TRUE(m.txtDOCVisible && !m.txtGammVisible && m.sorptionVisible);
-}
-
 TEST(Complist, AddingChangingAndDeletingRows) {
     auto st = freshState();
     EXPECT_EQ(add(*st, "Na+", "0.001"), "");
@@ -199,15 +187,9 @@ TEST(Complist, AddingChangingAndDeletingRows) {
     for (const auto& [name, conc] : {std::pair{"Ca+2", "5E-04"}, {"   ", "1"}, {"", "1"}})
         EXPECT_EQ(add(*st, name, conc), "");
     EXPECT_EQ(rows(*st), (std::vector<std::string>{"Na+= 0.001", "Ca+2= 5E-04"}));
-    add(*st, "K", "3");
-    cmdDelete(*st, 2); // the rows below move up
-    EXPECT_EQ(rows(*st), (std::vector<std::string>{"Na+= 0.001", "K= 3"}));
     for (int row : {0, 3}) cmdDelete(*st, row); // no such row
     EXPECT_EQ(rows(*st).size(), 2u);
-    for (int i = 0; i < 2; ++i) cmdDelete(*st, 1);
-    EXPECT_EQ(std::tuple(st->Nmast, rows(*st).size()), std::tuple(0, 0u));
-
-    for (int i = 1; i <= 25; ++i) ASSERT_EQ(add(*st, "C" + std::to_string(i), "1"), "");
+    for (int i = 3; i <= 25; ++i) ASSERT_EQ(add(*st, "C" + std::to_string(i), "1"), "");
     EXPECT_EQ(add(*st, "C26", "1"), "The list holds at most 25 components");
     EXPECT_EQ(add(*st, "C25", "7"), ""); // a component already in a full list can still be changed
     EXPECT_EQ(std::tuple(st->Nmast, st->rows[25].txtConc), std::tuple(25, " 7"));
