@@ -96,12 +96,6 @@ TEST_F(Batch, ExamplesMatchTheirGoldenResultFilesByteForByteAlsoInParallel) {
             EXPECT_EQ(says("Problem 2 of 3"), jobs == 1) << err.str();
             EXPECT_TRUE(says("Solved 3 problems")) << err.str();
         }
-        // and the result windows read every block back to its end
-        const auto blocks = cli::readAllBlocks(golden, name);
-        ASSERT_FALSE(blocks.empty()) << name;
-        EXPECT_EQ(static_cast<int>(blocks.size()), blocks.front().nprob) << name;
-        for (const auto& b : blocks)
-            EXPECT_TRUE(b.complete) << name << " block " << b.probno << ": " << b.error;
         // Every example converges with the Newton solver too, to its own golden results (its
         // iteration counts included, so a change of the method's path shows here).
         BatchOptions o = example(name);
@@ -206,8 +200,6 @@ TEST_F(Batch, WaterModeOverrideAndTables) {
     ASSERT_EQ(sheets.size(), 3u);
     EXPECT_EQ(std::tuple(sheets[0].name, sheets[1].name, sheets[2].name, sheets[1].rows, sheets[2].rows),
               std::tuple("Species", "Totals", "Sweep", 1, 5)); // no Kd values in water mode: captions only
-    EXPECT_EQ(std::tuple(sheets[0].at(1, 2)->type, sheets[0].at(1, 2)->format),
-              std::tuple('n', "0.0000E+00"));
     EXPECT_NE(slurp(o.out).find("\"Program mode \",\"Water\""), std::string::npos);
     EXPECT_EQ(slurp(o.out).find("\"Aqconc\""), std::string::npos);
     const std::string csv = slurp(o.csv);

@@ -33,35 +33,29 @@ class ResultForm : public ::testing::Test {
     std::unique_ptr<ProgramState> st = freshState();
 };
 
-TEST_F(ResultForm, ARunCutShortOffersOnlyTheProblemsItWrote) {
+TEST_F(ResultForm, ARunCutShortOffersOnlyTheProblemsItWroteAndTheNextFileNotItsSelection) {
     std::string text = runText(3, true);
     text.erase(text.find("\"RESULTS Prob. no. \",3")); // the third problem was never written
     std::string err;
     ASSERT_TRUE(open(text, err)) << err;
-    EXPECT_EQ(std::tuple(st->Nswprob, st->out.grdSweep.size()), std::tuple(2, 4u));
+    EXPECT_EQ(std::tuple(st->Nswprob, st->out.grdSweep.size(), st->out.grdSweep.front()),
+              std::tuple(2, 4u, std::vector<std::string>{"Problem no.", "pH", "Na"}));
     EXPECT_EQ(st->out.cboProbnoItems, (std::vector<std::string>{" 1", " 2"}));
     EXPECT_FALSE(pickProblem(*st, " 3", err)); // another problem can still be picked
     EXPECT_EQ(std::tuple(err, st->out.txtpH, st->out.selectorVisible),
               std::tuple("run.OUT: the file holds no block for problem 3", "", true));
     ASSERT_TRUE(pickProblem(*st, " 2", err)) << err;
     EXPECT_EQ(st->out.txtpH, " 5");
-}
-
-TEST_F(ResultForm, AFileWithoutSweepBlockDoesNotInheritTheLastSelection) {
-    std::string err;
-    ASSERT_TRUE(open(runText(2, true), err)) << err;
-    EXPECT_EQ(st->out.grdSweep.front(), (std::vector<std::string>{"Problem no.", "pH", "Na"}));
+    // A file without sweep block does not inherit the last selection.
     ASSERT_TRUE(open(runText(2, false), err)) << err;
     EXPECT_EQ(st->Nswsel, 1);
     EXPECT_EQ(st->out.grdSweep, (TextTable{{"Problem no.", ""}, {"", ""}, {" 1", ""}, {" 2", ""}}));
 }
 
-TEST_F(ResultForm, ModeFollowsTheFileAndOldFilesShowWhatTheyHold) {
+// An older soil file without the mode line: its Kd section is shown, the mode stays.
+TEST_F(ResultForm, OldFilesWithoutTheModeShowWhatTheyHold) {
     std::string err;
-    ASSERT_TRUE(open(runText(1, false, [](ProgramState& s, int) { s.ProgMode = "Water"; }), err)) << err;
-    EXPECT_EQ(std::tuple(st->ProgMode, st->out.soilMode, st->out.grdTotals.size()),
-              std::tuple("Water", false, 2u));
-    // An older soil file without the mode line: its Kd section is shown, the mode stays.
+    st->ProgMode = "Water";
     std::string old = runText(1, false);
     old.erase(old.find("\"Program mode \""), std::string("\"Program mode \",\"Soil\"\r\n").size());
     ASSERT_TRUE(open(old, err)) << err;

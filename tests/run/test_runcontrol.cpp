@@ -1,14 +1,8 @@
 // The run button: checks and value ranges, run input, problem loop, result file, summaries.
-#include "engine/engine.h"
 #include "files/database.h"
-#include "files/fields.h"
-#include "files/problemfile.h"
-#include "files/resultfile.h"
 #include "run/complist.h"
 #include "run/problemfixture.h"
-#include "run/problemlist.h"
 #include "run/rangecheck.h"
-#include "run/readinput.h"
 #include "run/runcontrol.h"
 #include "run/summary.h"
 
@@ -86,19 +80,10 @@ TEST(Run, AFailedRunKeepsThePreviousResultsAndTheShownProblem) {
     const std::string good = slurp(dir.file("Tempo.out"));
 
     // An "Only multi" list of three whose second record cannot be read.
-    st->Sweepmode = "Only multi";
-    st->Multino = 3;
-    st->Nsweep = 3;
-    std::string err;
-    for (const char* pH : {"8", "9"}) {
-        ASSERT_TRUE(cmdNextprob(*st, err)) << err;
-        st->main.txtpH = pH;
-    }
-    ASSERT_TRUE(cmdPrevprob(*st, err)) << err; // problem 3 stored
+    writeList(*st, {"7", "8", "9"});
     std::string list = slurp(dir.file("temp01.dat"));
     list.replace(list.find("\"TempK\"", list.find("\"TempK\"") + 1), 7, "\"TempK\",abc");
     spit(dir.file("temp01.dat"), list.replace(list.find("\"Na\""), 4, "\"Sodium\"")); // read, then undone
-    st->Probno = 3;                                                                   // problem 3 shown again
     std::tie(st->main.lblNoprob, st->main.txtpH, st->rows[1].txtConc) = std::tuple("3", "9.5", " .002");
     const auto names = st->SpName; // the names the shown problem's rows gave its components
     RunReport r = cmdRun(*st);
@@ -204,19 +189,7 @@ TEST_F(RangeCheck, SweepsAreRefusedForTheFirstPHThatLeavesTheRange) {
 }
 
 TEST_F(RangeCheck, TheOtherProblemsOfAListAreReadFromTheScratchList) {
-    st->Sweepmode = "Only multi";
-    st->Multino = 3;
-    st->Nprob = 3;
-    std::string list;
-    int k = 0;
-    for (const char* temp : {"20", "120", "30"}) {
-        st->Probno = static_cast<i16>(++k);
-        st->main.txtTemp = temp;
-        FieldWriter out;
-        Filesaver(*st, out);
-        list += out.str();
-    }
-    spit(dir.file("temp01.dat"), list);
+    writeList(*st, {"20", "120", "30"}, &MainForm::txtTemp);
     st->Probno = 2; // the shown problem replaces record 2 ...
     st->main.txtTemp = "25";
     EXPECT_EQ(shownRangeRefusal(*st), "");
