@@ -1,7 +1,6 @@
 // The batch runner: golden results, parallel runs, the Newton solver, refusals, summaries, tables.
 #include "cli/batch.h"
 #include "cli/export.h"
-#include "files/fields.h"
 #include "support/testutil.h"
 #include "support/xlsxread.h"
 

@@ -132,7 +132,6 @@ TEST(ExportTables, RowsAndColumnsAsTheExportTakesThem) {
     EXPECT_EQ(std::tuple(s.rows[1][2].kind, s.rows[2][0].kind, s.rows[2][1].kind, s.rows[2][1].number,
                          s.rows[3][2].number, s.rows[3][3].number),
               std::tuple(K::Text, K::Text, K::Number, 0.0, 1.23e-4, 0.0));
-    EXPECT_DOUBLE_EQ(cases[2].sheet.rows[1][2].number, 0.5);
 }
 
 std::string golden(const std::string& name) {

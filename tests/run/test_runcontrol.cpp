@@ -167,7 +167,6 @@ TEST_F(RangeCheck, TheEdgesOfTheRangesAreInside) {
     EXPECT_EQ(shownRangeRefusal(*st), "");
 }
 
-// Each sweep is refused for its first pH outside the range, before anything is written.
 TEST_F(RangeCheck, SweepsAreRefusedForTheFirstPHThatLeavesTheRange) {
     std::tie(st->Sweepmode, st->main.txtpH) = std::tuple("Sweep - increment", "4");
     st->Multino = 999;
