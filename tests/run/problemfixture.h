@@ -1,6 +1,8 @@
 // A small database file and a problem set up in a scratch folder.
 #pragma once
 
+#include "files/problemfile.h"
+#include "run/problemlist.h"
 #include "support/testutil.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +80,22 @@ inline std::unique_ptr<ProgramState> problemState(const TempDir& dir, int nosite
     addRow(*st, "Na+", " .001");
     addRow(*st, "Ca+2", " 2.5E-04");
     return st;
+}
+
+// The scratch list of an "Only multi" run with one problem per value, put in the main window's `box`.
+inline void writeList(ProgramState& st, const std::vector<std::string>& values,
+                      std::string MainForm::*box = &MainForm::txtpH) {
+    st.Sweepmode = "Only multi";
+    st.Multino = static_cast<double>(values.size());
+    FieldWriter out;
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        st.Probno = static_cast<i16>(k + 1);
+        st.main.*box = values[k];
+        Filesaver(st, out);
+    }
+    spit((std::filesystem::path(st.Directory) / kScratchList).string(), out.str());
+    st.Nprob = static_cast<i16>(values.size());
+    st.Nsweep = st.Nprob;
 }
 
 // A test with a scratch folder holding the problem of problemState.
