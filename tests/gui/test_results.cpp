@@ -77,7 +77,7 @@ QString run(const QString& program, const QStringList& args) {
 class TestResults : public QObject {
     Q_OBJECT
   private slots:
-    void soilAndWaterResultsAndPrecipitationAsTheUserSeesThemAndFilesThatCannotBeShownRefused() {
+    void resultsAsTheUserSeesThemFilesThatCannotBeShownRefusedTablesToWorkbooksAndPagesToPrinterOrPdf() {
         Program p;
         auto& w = p.app().window<frmOut1>();
         const QString golden = p.copyData("examples/golden/soil.OUT");
@@ -149,13 +149,13 @@ class TestResults : public QObject {
 
         // Files that cannot be shown are refused with a message; nothing of the previous file stays on show.
         const QByteArray text = readFile(golden);
-        const std::pair<QByteArray, QString> cases[] = {
+        const std::pair<QByteArray, QString> refused[] = {
             {"", "the file is empty"},
             {readFile(sourcePath("data/examples/soil.DAT")), "not a Kelvaspec result file"},
             {text.left(text.indexOf("\"CONCENTRATIONS")), "the file ends before"},
             {QByteArray(text).replace("\"pH \",4.03914674523047", "\"pH \",\"four\""),
              "line 7, field 2: expected the pH"}};
-        for (const auto& [content, reason] : cases) {
+        for (const auto& [content, reason] : refused) {
             w.openResultFile(golden);
             p.ui().clearLog();
             writeFile(p.file("bad.OUT"), content);
@@ -166,8 +166,96 @@ class TestResults : public QObject {
             QCOMPARE(textOf(&w, "txtpH") + row(&w, "grdFractmast", 1).join(""), QString());
             QCOMPARE(child<ui::Grid>(&species, "grdSpecies")->text(1, 0), QString());
         }
-    }
 
+        w.openResultFile(p.copyData("examples/golden/sweep.OUT"));
+        pick(child<QComboBox>(&w, "cboProbno"), 1);
+        click(child<QPushButton>(&w, "cmdSpecies"));
+        click(child<QPushButton>(&w, "cmdTotaq"));
+        click(child<QPushButton>(&w, "cmdSweep"));
+        auto& sweep = p.app().window<frmSweepout>();
+        const struct {
+            QWidget* window;
+            const char* command;
+            ui::Grid* grid;
+            QString file;
+        } cases[] = {
+            {&w, "mnuOptionsExcel1", child<ui::Grid>(&p.app().window<frmOut2>(), "grdSpecies"),
+             "species-problem-2.xlsx"},
+            {&w, "mnuOptionsExcel2", child<ui::Grid>(&p.app().window<frmOut4>(), "grdTotals"),
+             "totals-problem-2.xlsx"},
+            {&sweep, "cmdExcellera", child<ui::Grid>(&sweep, "grdSweep"), "sweep-table.xlsx"},
+        };
+        for (const auto& c : cases) {
+            command(c.window, c.command);
+            const QString path = p.file(c.file);
+            QVERIFY2(QFile::exists(path), qPrintable(path));
+            QCOMPARE(p.ui().openedExternally().last(), path);
+            QCOMPARE(p.ui().messages().back().title, QString("Warning!"));
+            QVERIFY(p.ui().messages().back().text.contains(path));
+            sameAsGrid(path, c.grid);
+        }
+
+        p.ui().setExternalOpenWorks(false); // again: a new file beside the first, and no program
+        command(&w, "mnuOptionsExcel1");
+        QVERIFY(QFile::exists(p.file("species-problem-2 (2).xlsx")));
+        QCOMPARE(p.ui().messages().back().title, QString("Warning!"));
+        QVERIFY2(p.ui().messages().back().text.contains("No program") &&
+                     p.ui().messages().back().text.contains(p.file("species-problem-2 (2).xlsx")),
+                 qPrintable(p.said()));
+
+        // A print says nothing; a printer that fails is told.
+        p.ui().clearLog();
+        command(&sweep, "cmdPrint");
+        QVERIFY(p.ui().messages().empty());
+        p.printer().setAnswer({ui::PrintResult::Kind::Failed, {}, "the printer is out of paper"});
+        command(&sweep, "cmdPrint");
+        QVERIFY2(p.said().startsWith("Error: ") && p.said().contains("out of paper"), qPrintable(p.said()));
+
+        // The real printing code on a computer without a printer: one PDF page per window, holding
+        // the window's text.
+        p.app().setPrinter(std::make_unique<ui::QtPrinter>(/*pdfOnly=*/true));
+        pick(child<QComboBox>(&w, "cboProbno"), 0);
+        const struct {
+            QWidget* window;
+            const char* command;
+            QString pdf;
+            QStringList texts;
+        } pages[] = {
+            {&w,
+             "mnuOptionsPrint",
+             "output-problem-1.pdf",
+             {"Fractional distribution of master species", "No. of iterations", "View species table",
+              child<ui::Grid>(&w, "grdFractmast")->text(1, 0)}},
+            {&sweep,
+             "cmdPrint",
+             "sweep-results.pdf",
+             {"Problem no.", "Print this page to printer", child<ui::Grid>(&sweep, "grdSweep")->text(2, 2)}},
+        };
+        for (const auto& c : pages) {
+            c.window->show();
+            QCoreApplication::processEvents(); // laid out as the user sees it
+            command(c.window, c.command);
+            const QString pdf = p.file(c.pdf);
+            QVERIFY2(QFile::exists(pdf), qPrintable(pdf));
+            QVERIFY(p.ui().messages().back().text.contains(pdf));
+            QVERIFY(run("pdfinfo", {pdf}).contains(QRegularExpression("Pages:\\s+1\\n")));
+            const QString text = run("pdftotext", {"-layout", pdf, "-"});
+            for (const QString& t : c.texts) QVERIFY2(text.contains(t), qPrintable(t + " not in\n" + text));
+            const QString png =
+                QStringLiteral(KELVA_BINARY_DIR) + "/screenshots/print-" + QFileInfo(pdf).baseName();
+            QDir().mkpath(QFileInfo(png).path());
+            run("pdftoppm", {"-png", "-r", "80", "-singlefile", pdf, png});
+            QVERIFY(QFile::exists(png + ".png"));
+        }
+
+        writeFile(p.file("plain"), ""); // a folder that cannot be made
+        p.st().Directory = p.file("plain/folder").toStdString();
+        p.ui().clearLog();
+        command(&w, "mnuOptionsExcel2");
+        p.toldOnce("Error: ");
+        QVERIFY2(p.said().contains("Not a directory"), qPrintable(p.said()));
+        QVERIFY(p.ui().openedExternally().isEmpty());
+    }
     // An "Only multi" list drawn against the problem number; then the same list with problem 2
     // stopped at the limit, opened from the menu while the last run's "Tempo.out" holds another
     // result: picking re-reads the chosen file.
@@ -303,99 +391,6 @@ class TestResults : public QObject {
         App::handOver(&main, &w);
         w.close();
         QVERIFY(!w.isVisible() && main.isVisible());
-    }
-
-    void tablesGoToNewWorkbooksThatOpenInTheSpreadsheetProgramAndPagesToThePrinterOrAPdf() {
-        Program p;
-        auto& w = p.app().window<frmOut1>();
-        w.openResultFile(p.copyData("examples/golden/sweep.OUT"));
-        pick(child<QComboBox>(&w, "cboProbno"), 1);
-        click(child<QPushButton>(&w, "cmdSpecies"));
-        click(child<QPushButton>(&w, "cmdTotaq"));
-        click(child<QPushButton>(&w, "cmdSweep"));
-        auto& sweep = p.app().window<frmSweepout>();
-        const struct {
-            QWidget* window;
-            const char* command;
-            ui::Grid* grid;
-            QString file;
-        } cases[] = {
-            {&w, "mnuOptionsExcel1", child<ui::Grid>(&p.app().window<frmOut2>(), "grdSpecies"),
-             "species-problem-2.xlsx"},
-            {&w, "mnuOptionsExcel2", child<ui::Grid>(&p.app().window<frmOut4>(), "grdTotals"),
-             "totals-problem-2.xlsx"},
-            {&sweep, "cmdExcellera", child<ui::Grid>(&sweep, "grdSweep"), "sweep-table.xlsx"},
-        };
-        for (const auto& c : cases) {
-            command(c.window, c.command);
-            const QString path = p.file(c.file);
-            QVERIFY2(QFile::exists(path), qPrintable(path));
-            QCOMPARE(p.ui().openedExternally().last(), path);
-            QCOMPARE(p.ui().messages().back().title, QString("Warning!"));
-            QVERIFY(p.ui().messages().back().text.contains(path));
-            sameAsGrid(path, c.grid);
-        }
-
-        p.ui().setExternalOpenWorks(false); // again: a new file beside the first, and no program
-        command(&w, "mnuOptionsExcel1");
-        QVERIFY(QFile::exists(p.file("species-problem-2 (2).xlsx")));
-        QCOMPARE(p.ui().messages().back().title, QString("Warning!"));
-        QVERIFY2(p.ui().messages().back().text.contains("No program") &&
-                     p.ui().messages().back().text.contains(p.file("species-problem-2 (2).xlsx")),
-                 qPrintable(p.said()));
-
-        // A print says nothing; a printer that fails is told.
-        p.ui().clearLog();
-        command(&sweep, "cmdPrint");
-        QVERIFY(p.ui().messages().empty());
-        p.printer().setAnswer({ui::PrintResult::Kind::Failed, {}, "the printer is out of paper"});
-        command(&sweep, "cmdPrint");
-        QVERIFY2(p.said().startsWith("Error: ") && p.said().contains("out of paper"), qPrintable(p.said()));
-
-        // The real printing code on a computer without a printer: one PDF page per window, holding
-        // the window's text.
-        p.app().setPrinter(std::make_unique<ui::QtPrinter>(/*pdfOnly=*/true));
-        pick(child<QComboBox>(&w, "cboProbno"), 0);
-        const struct {
-            QWidget* window;
-            const char* command;
-            QString pdf;
-            QStringList texts;
-        } pages[] = {
-            {&w,
-             "mnuOptionsPrint",
-             "output-problem-1.pdf",
-             {"Fractional distribution of master species", "No. of iterations", "View species table",
-              child<ui::Grid>(&w, "grdFractmast")->text(1, 0)}},
-            {&sweep,
-             "cmdPrint",
-             "sweep-results.pdf",
-             {"Problem no.", "Print this page to printer", child<ui::Grid>(&sweep, "grdSweep")->text(2, 2)}},
-        };
-        for (const auto& c : pages) {
-            c.window->show();
-            QCoreApplication::processEvents(); // laid out as the user sees it
-            command(c.window, c.command);
-            const QString pdf = p.file(c.pdf);
-            QVERIFY2(QFile::exists(pdf), qPrintable(pdf));
-            QVERIFY(p.ui().messages().back().text.contains(pdf));
-            QVERIFY(run("pdfinfo", {pdf}).contains(QRegularExpression("Pages:\\s+1\\n")));
-            const QString text = run("pdftotext", {"-layout", pdf, "-"});
-            for (const QString& t : c.texts) QVERIFY2(text.contains(t), qPrintable(t + " not in\n" + text));
-            const QString png =
-                QStringLiteral(KELVA_BINARY_DIR) + "/screenshots/print-" + QFileInfo(pdf).baseName();
-            QDir().mkpath(QFileInfo(png).path());
-            run("pdftoppm", {"-png", "-r", "80", "-singlefile", pdf, png});
-            QVERIFY(QFile::exists(png + ".png"));
-        }
-
-        writeFile(p.file("plain"), ""); // a folder that cannot be made
-        p.st().Directory = p.file("plain/folder").toStdString();
-        p.ui().clearLog();
-        command(&w, "mnuOptionsExcel2");
-        p.toldOnce("Error: ");
-        QVERIFY2(p.said().contains("Not a directory"), qPrintable(p.said()));
-        QVERIFY(p.ui().openedExternally().isEmpty());
     }
 };
 
