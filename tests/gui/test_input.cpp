@@ -48,7 +48,6 @@ QString placeExample(Program& p, const QString& name) {
     return p.file("a/examples/" + name);
 }
 
-// The window of type W, if it exists.
 template <class W> std::function<QWidget*()> seen(App& a) {
     return [&a] { return a.existing<W>(); };
 }
@@ -388,7 +387,6 @@ class TestInput : public QObject {
         type(m.txtClay, "3");
         type(m.txtSolids, "5");
         type(m.txtGamm, "0.7");
-        p.st().main.txtDOC = "2";
         auto* w = open<frmOther>(p);
         QCOMPARE(
             (QStringList{chosen(w, "lstMode"), chosen(w, "lstSolver"), textOf(w, "txtItermax"),
@@ -407,7 +405,6 @@ class TestInput : public QObject {
         leave(w, "cmdMain");
         QCOMPARE(std::tuple(p.st().ProgMode, p.st().Solver, p.st().Comrat, p.st().Itermax),
                  std::tuple(std::string("Water"), std::string("Newton"), 0.4f, i16(-2)));
-        QCOMPARE(p.st().main.txtDOC, std::string("0.0"));
         for (QWidget* c :
              std::initializer_list<QWidget*>{m.lblClay, m.txtClay, m.lblCsolid, m.txtSolids, m.lblDocconc,
                                              m.lstDOC, m.txtDOC, m.lblGamm, m.txtGamm})

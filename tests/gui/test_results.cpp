@@ -27,7 +27,6 @@ using namespace kelva::guitest;
 
 namespace {
 
-// Position of the n-th (1-based) `what` in `text`.
 qsizetype nth(const QByteArray& text, const QByteArray& what, int n) {
     qsizetype at = -1;
     for (int i = 0; i < n; ++i) at = text.indexOf(what, at + 1);
