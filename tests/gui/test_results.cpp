@@ -242,7 +242,6 @@ class TestResults : public QObject {
             for (const QString& t : c.texts) QVERIFY2(text.contains(t), qPrintable(t + " not in\n" + text));
             const QString png =
                 QStringLiteral(KELVA_BINARY_DIR) + "/screenshots/print-" + QFileInfo(pdf).baseName();
-            QDir().mkpath(QFileInfo(png).path());
             run("pdftoppm", {"-png", "-r", "80", "-singlefile", pdf, png});
             QVERIFY(QFile::exists(png + ".png"));
         }
@@ -255,6 +254,7 @@ class TestResults : public QObject {
         QVERIFY2(p.said().contains("Not a directory"), qPrintable(p.said()));
         QVERIFY(p.ui().openedExternally().isEmpty());
     }
+
     // An "Only multi" list drawn against the problem number; then the same list with problem 2
     // stopped at the limit, opened from the menu while the last run's "Tempo.out" holds another
     // result: picking re-reads the chosen file.
