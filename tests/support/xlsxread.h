@@ -24,7 +24,7 @@ struct Sheet {
     std::string name;
     std::map<std::pair<int, int>, Cell> cells; // (row, col), both 0-based
     std::map<int, double> widths;              // column (0-based) -> width in characters
-    int rows = 0, cols = 0;                    // one past the last row and column used
+    int rows = 0;                              // one past the last row used
     const Cell* at(int r, int c) const {
         auto it = cells.find({r, c});
         return it == cells.end() ? nullptr : &it->second;
@@ -64,24 +64,18 @@ inline std::string unescape(std::string s) {
     return s;
 }
 
-// Every element <tag ...>...</tag> or <tag .../>: its opening tag and its inner text.
+// Every element <tag ...>...</tag> or <tag .../>: its opening tag and its inner text. (No element
+// the writer uses holds one of its own kind.)
 inline std::vector<std::pair<std::string, std::string>> elements(const std::string& xml,
                                                                  const std::string& tag) {
     std::vector<std::pair<std::string, std::string>> out;
-    for (std::size_t at = 0; (at = xml.find("<" + tag, at)) != std::string::npos;) {
+    for (std::size_t at = 0; (at = xml.find("<" + tag, at)) != std::string::npos; ++at) {
         const char next = xml[at + tag.size() + 1];
+        if (next != ' ' && next != '>' && next != '/') continue; // a longer name
         const auto close = xml.find('>', at);
-        if (next != ' ' && next != '>' && next != '/') {
-            ++at;
-            continue;
-        }
         std::string open = xml.substr(at, close - at + 1), inner;
-        at = close + 1;
-        if (open[open.size() - 2] != '/') {
-            const auto end = xml.find("</" + tag + ">", at);
-            inner = xml.substr(at, end - at);
-            at = end;
-        }
+        if (open[open.size() - 2] != '/')
+            inner = xml.substr(close + 1, xml.find("</" + tag + ">", close) - close - 1);
         out.emplace_back(std::move(open), std::move(inner));
     }
     return out;
@@ -134,7 +128,6 @@ inline std::vector<Sheet> readXlsx(const std::string& path) {
                 cell.format = style < formats.size() ? formats[style] : std::string();
             }
             s.rows = std::max(s.rows, r + 1);
-            s.cols = std::max(s.cols, c + 1);
         }
         sheets.push_back(std::move(s));
     }
