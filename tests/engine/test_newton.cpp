@@ -150,20 +150,6 @@ TEST(Newton, IterationLimitAndProgressAsTheSubstitutionSchemeHasThem) {
     EXPECT_FALSE(failingTests(*st).empty());
 }
 
-TEST(Newton, SweepFromThePreviousAnswerReachesTheSameEquilibrium) {
-    auto cold = problem([](ProgramState& s) { soilInputs(s, true, 5.0); }, kSolverNewton);
-    auto warm = std::make_unique<ProgramState>(*cold);
-    const int coldEvaluations = cold->newton.evaluations;
-    cold->pH = warm->pH = 5.2;
-    runSolver(*cold);
-    runSolver(*warm, true);
-    ASSERT_EQ(warm->iterr(1), 0);
-    EXPECT_LT(warm->newton.evaluations, coldEvaluations);
-    for (int j = 1; j <= cold->Nsplist; ++j)
-        EXPECT_LT(relDiff(warm->Act[cold->Splist[j]], cold->Act[cold->Splist[j]]), 1e-8)
-            << "species " << cold->Splist[j];
-}
-
 // f(x) = e^x - 2 on one unknown, whose evaluation fails beyond x = 0.9.
 class Exponential final : public NewtonSystem {
   public:
