@@ -185,31 +185,6 @@ TEST_F(ProblemList, OpeningASweepWithIncrementCorrectsTheCounts) {
     EXPECT_NE(err.find("at least 1"), std::string::npos) << err;
 }
 
-TEST_F(ProblemList, NavigationStepsThroughAGrowingList) {
-    st->Sweepmode = "Only multi";
-    st->Nsweep = 3;
-    st->Multino = 3; // stepping through never shortens the planned list
-
-    ASSERT_TRUE(cmdNextprob(*st, err)) << err; // problem 2 starts as a copy of problem 1
-    EXPECT_EQ(std::tuple(st->Probno, st->Nprob, st->main.lblNoprob, st->main.txtpH),
-              std::tuple(2, 2, "2", "6.5"));
-    EXPECT_EQ(phs(dir.file("temp01.dat")), (Vals{6.5}));
-
-    st->main.txtpH = "7";
-    ASSERT_TRUE(cmdNextprob(*st, err)) << err;
-    EXPECT_EQ(st->Nprob, 3);
-    st->main.txtpH = "8";
-    st->rows[1].txtConc = "0.002";
-    ASSERT_TRUE(cmdNextprob(*st, err)) << err; // the last problem: nothing happens
-    EXPECT_EQ(st->Probno, 3);
-
-    ASSERT_TRUE(cmdPrevprob(*st, err)) << err;
-    EXPECT_EQ(std::tuple(st->Probno, st->main.txtpH), std::tuple(2, " 7"));
-    EXPECT_EQ(phs(dir.file("temp01.dat")), (Vals{6.5, 7, 8}));
-    ASSERT_TRUE(cmdPrevprob(*st, err) && cmdPrevprob(*st, err)) << err; // the second stays at problem 1
-    EXPECT_EQ(std::tuple(st->Probno, st->main.txtpH, st->rows[1].txtConc), std::tuple(1, " 6.5", " .001"));
-}
-
 TEST_F(ProblemList, AFileThatCannotBeReadChangesNothing) {
     spit(dir.file("bad.DAT"), "\"Problem no.\",1\r\n\"Marsh\"\r\n");
     st->main.lblFilename = "kept.DAT";
