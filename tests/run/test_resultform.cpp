@@ -52,10 +52,12 @@ TEST_F(ResultForm, ARunCutShortOffersOnlyTheProblemsItWroteAndTheNextFileNotItsS
     EXPECT_EQ(st->out.grdSweep, (TextTable{{"Problem no.", ""}, {"", ""}, {" 1", ""}, {" 2", ""}}));
 }
 
-// An older soil file without the mode line: its Kd section is shown, the mode stays.
-TEST_F(ResultForm, OldFilesWithoutTheModeShowWhatTheyHold) {
+TEST_F(ResultForm, ModeFollowsTheFileAndOldFilesShowWhatTheyHold) {
     std::string err;
-    st->ProgMode = "Water";
+    ASSERT_TRUE(open(runText(1, false, [](ProgramState& s, int) { s.ProgMode = "Water"; }), err)) << err;
+    EXPECT_EQ(std::tuple(st->ProgMode, st->out.soilMode, st->out.grdTotals.size()),
+              std::tuple("Water", false, 2u));
+    // An older soil file without the mode line: its Kd section is shown, the mode stays.
     std::string old = runText(1, false);
     old.erase(old.find("\"Program mode \""), std::string("\"Program mode \",\"Soil\"\r\n").size());
     ASSERT_TRUE(open(old, err)) << err;
