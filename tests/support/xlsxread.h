@@ -31,11 +31,12 @@ struct Sheet {
     }
 };
 
-// Every sheet of the workbook at `path`, in order; empty when it cannot be read.
+// Every sheet of the workbook at `path`, in order; empty when it cannot be read (the reader says
+// why on standard error, e.g. a missing spreadsheet library).
 inline std::vector<Sheet> readXlsx(const std::string& path) {
     std::string out;
     const std::string dump = std::string(KELVA_SOURCE_DIR) + "/tests/support/xlsxdump.py";
-    if (std::FILE* p = popen(("/usr/bin/python3 '" + dump + "' '" + path + "' 2>/dev/null").c_str(), "r")) {
+    if (std::FILE* p = popen(("/usr/bin/python3 '" + dump + "' '" + path + "'").c_str(), "r")) {
         char buf[4096];
         for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
         pclose(p);
